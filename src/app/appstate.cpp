@@ -1,0 +1,37 @@
+#include "app/appstate.h"
+
+namespace folio {
+
+void AppState::setCurrentDirNum(DirNum num)
+{
+    if (m_currentDirNum == num)
+        return;
+    m_currentDirNum = num;
+    Q_EMIT currentDirChanged(num);
+}
+
+void AppState::setCurrentDocNum(DocNum num)
+{
+    if (m_currentDocNum == num)
+        return;
+    m_currentDocNum = num;
+    Q_EMIT currentDocChanged(num);
+}
+
+void AppState::setEditMode(int mode)
+{
+    if (m_editMode == mode)
+        return;
+    m_editMode = mode;
+    Q_EMIT editModeChanged(mode);
+}
+
+void AppState::setEditorReady(bool ready)
+{
+    if (m_editorReady == ready)
+        return;
+    m_editorReady = ready;
+    Q_EMIT editorReadyChanged(ready);
+}
+
+} // namespace folio

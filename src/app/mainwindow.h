@@ -1,0 +1,100 @@
+#pragma once
+
+#include "app/appcontext.h"
+#include "app/appstate.h"
+#include "app/instancelock.h"
+#include "storage/database.h"
+#include "storage/documentstore.h"
+#include "storage/folderstore.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class QTimer;
+class QToolBar;
+
+namespace folio {
+
+class DocumentList;
+class DocumentPane;
+class FolderTree;
+class MessageBoard;
+class Notices;
+class StatusPanel;
+
+// The main window: creates the panes, the commands and the message board,
+// connects them, and runs the load and unload of the program.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(const QString &programDir, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    struct LoadResult
+    {
+        bool ok = false;
+        int exitCode = 0;
+        QString message;
+    };
+    // Exit codes of a start that cannot go on.
+    static constexpr int ExitDatabaseProblem = 1;
+    static constexpr int ExitAlreadyRunning = 2;
+
+    // The load: refuses a second copy, reads the settings, opens the
+    // database and fills the tree. On failure nothing has been written.
+    LoadResult load();
+
+    AppContext &context() { return m_context; }
+    AppState &state() { return m_state; }
+    Database &database() { return m_db; }
+    MessageBoard &board() { return *m_board; }
+    FolderTree &folderTree() { return *m_tree; }
+    DocumentList &documentList() { return *m_list; }
+    DocumentPane &documentPane() { return *m_pane; }
+    QString programDir() const { return m_programDir; }
+
+    // Windows of the program besides this one; the unload closes them.
+    void registerSecondaryWindow(QWidget *window);
+    // Lays out every pane from the current free sizes and mode.
+    void relayout();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildPanes();
+    void showStartupTip();
+    void unload();
+
+    QString m_programDir;
+    AppState m_state;
+    Database m_db;
+    FolderStore m_folders;
+    DocumentStore m_documents;
+    InstanceLock m_lock;
+    StatusPanel *m_status;
+    MessageBoard *m_board;
+    Notices *m_notices;
+    AppContext m_context;
+
+    QWidget *m_central;
+    QWidget *m_coolBar1;
+    QToolBar *m_toolbarDir;
+    QToolBar *m_toolbarDoc;
+    FolderTree *m_tree;
+    DocumentList *m_list;
+    DocumentPane *m_pane;
+    QWidget *m_hSplitter;   // bar right of the tree
+    QWidget *m_vSplitter;   // bar under the list
+    QTimer *m_tipTimer;
+    QList<QPointer<QWidget>> m_secondaryWindows;
+    int m_treeWidth = 0;
+    int m_listHeight = 0;
+    bool m_loaded = false;
+    bool m_unloaded = false;
+};
+
+} // namespace folio

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+namespace folio {
+
+// Settings are stored as groups of three decimal digits per character:
+// code + (position mod 10) + 500, position counted from 1. Characters
+// outside the 8-bit range cannot be stored and are skipped.
+QString scrambleSetting(const QString &plain);
+// The reverse; a trailing partial group is ignored and a group that does not
+// decode to an 8-bit code produces no character.
+QString unscrambleSetting(const QString &encoded);
+
+inline const QString SettingsFileName = QStringLiteral("foliok.ini");
+
+// foliok.ini in the program folder: one section, one key (the version that
+// first wrote the file).
+class SettingsFile
+{
+public:
+    explicit SettingsFile(QString programDir) : m_programDir(std::move(programDir)) {}
+
+    // The stored version, or `defaultVersion` when the file, the key or a
+    // readable value is missing.
+    QString readVersion(const QString &defaultVersion) const;
+    // Writes the version, keeping any other lines of the file. Returns false
+    // when the file cannot be written (the caller carries on).
+    bool writeVersion(const QString &version) const;
+
+    QString path() const;
+
+private:
+    QString m_programDir;
+};
+
+} // namespace folio

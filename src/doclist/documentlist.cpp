@@ -1,0 +1,170 @@
+#include "doclist/documentlist.h"
+
+#include "app/appcontext.h"
+#include "app/appstate.h"
+#include "app/notices.h"
+#include "app/statuspanel.h"
+#include "app/twips.h"
+#include "storage/documentstore.h"
+#include "storage/nameorder.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStyle>
+
+namespace folio {
+
+namespace {
+
+constexpr int DocNumRole = Qt::UserRole + 1;
+constexpr int DateKeyRole = Qt::UserRole + 2;
+
+// Compares numbers as numbers, dates as moments in time and titles the way
+// names are ordered everywhere else.
+class DocumentItem : public QTreeWidgetItem
+{
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        switch (column) {
+        case DocumentList::NumberColumn:
+            return data(0, DocNumRole).toLongLong() < other.data(0, DocNumRole).toLongLong();
+        case DocumentList::TitleColumn:
+            return compareNames(text(column), other.text(column)) < 0;
+        case DocumentList::DateColumn: {
+            const qint64 a = data(0, DateKeyRole).toLongLong();
+            const qint64 b = other.data(0, DateKeyRole).toLongLong();
+            if (a != b)
+                return a < b;
+            return text(column) < other.text(column);
+        }
+        default:
+            return text(column) < other.text(column);
+        }
+    }
+};
+
+} // namespace
+
+DocumentList::DocumentList(AppContext &context, QWidget *parent)
+    : QTreeWidget(parent)
+    , m_context(context)
+    , m_documentIcon(style()->standardIcon(QStyle::SP_FileIcon))
+{
+    setObjectName(QStringLiteral("ListView1"));
+    setToolTip(QStringLiteral("Document List Area"));
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setColumnCount(4);
+    setHeaderLabels({QStringLiteral("."), QStringLiteral("No."), QStringLiteral("Document Title"),
+                     QStringLiteral("Date/Time")});
+    const int widths[4] = {441, 1411, 5292, 2540};
+    for (int i = 0; i < 4; ++i)
+        setColumnWidth(i, twips(widths[i]));
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &DocumentList::sortByColumn);
+
+    connect(this, &QTreeWidget::currentItemChanged, this, [this] { openSelectedEntry(); });
+    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        if (item == currentItem())
+            openSelectedEntry();
+    });
+}
+
+QString DocumentList::numberText(DocNum num)
+{
+    return QString::number(num).rightJustified(6, QLatin1Char('0'));
+}
+
+DocNum DocumentList::docNumOf(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, DocNumRole).toLongLong() : 0;
+}
+
+bool DocumentList::loadDocumentList(DirNum folder)
+{
+    m_context.state.setCurrentDirNum(folder);
+    m_context.status.setDbStatus(1);
+    QList<DocumentSummary> documents;
+    const bool read = m_context.notices.guard([&] { documents = m_context.documents.listDocuments(folder); });
+
+    QList<QTreeWidgetItem *> items;
+    items.reserve(documents.size());
+    for (const DocumentSummary &d : documents) {
+        auto *item = new DocumentItem(QStringList{QString(), numberText(d.num), d.title, d.changed});
+        item->setIcon(0, m_documentIcon);
+        item->setData(0, DocNumRole, d.num);
+        const QDateTime when = parseChangeDate(d.changed);
+        item->setData(0, DateKeyRole, when.isValid() ? when.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min());
+        items.append(item);
+    }
+    {
+        // Refilling is not a choice of the user: it opens nothing.
+        const QSignalBlocker blocker(this);
+        clear();
+        addTopLevelItems(items);
+        if (m_sorted)
+            sortItems(m_sortKey, m_sortOrder);
+    }
+    m_context.status.setDbStatus(0);
+    return read;
+}
+
+QTreeWidgetItem *DocumentList::selectedEntry() const
+{
+    QTreeWidgetItem *item = currentItem();
+    if (item && item->isSelected())
+        return item;
+    const QList<QTreeWidgetItem *> selected = selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+QList<DocNum> DocumentList::selectedDocNums() const
+{
+    QList<DocNum> nums;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (topLevelItem(i)->isSelected())
+            nums.append(docNumOf(topLevelItem(i)));
+    return nums;
+}
+
+void DocumentList::openSelectedEntry()
+{
+    QTreeWidgetItem *item = selectedEntry();
+    if (!item)
+        return;
+    const DocNum num = docNumOf(item);
+    m_context.state.setCurrentDocNum(num);
+    Q_EMIT documentOpened(num);
+    const QString number = item->text(NumberColumn);
+    const QString title = item->text(TitleColumn);
+    m_context.status.setPanel(4, title, QStringLiteral("Current Document:") + number + QStringLiteral("  ") + title);
+}
+
+void DocumentList::sortByColumn(int column)
+{
+    if (m_sortKey == column)
+        m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    else
+        m_sortKey = column;
+    m_sorted = true;
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(m_sortKey, m_sortOrder);
+    sortItems(m_sortKey, m_sortOrder);
+}
+
+void DocumentList::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTreeWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::RightButton && m_documentMenu)
+        m_documentMenu->popup(event->globalPosition().toPoint());
+}
+
+} // namespace folio

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "storage/types.h"
+
+#include <QTreeWidget>
+
+class QMenu;
+
+namespace folio {
+
+struct AppContext;
+
+// The document list (upper right pane): the documents of the current
+// folder in report view. Sub-item 1 holds the zero-filled number, which is
+// what ties an entry to its row.
+class DocumentList : public QTreeWidget
+{
+    Q_OBJECT
+public:
+    enum Column { IconColumn = 0, NumberColumn = 1, TitleColumn = 2, DateColumn = 3 };
+
+    DocumentList(AppContext &context, QWidget *parent = nullptr);
+
+    // Lists the documents of `folder` (and makes it the current folder).
+    // Keeps the chosen sort. Returns false when the list could not be read.
+    bool loadDocumentList(DirNum folder);
+
+    // The zero-filled number text: at least six digits, longer numbers whole.
+    static QString numberText(DocNum num);
+    static DocNum docNumOf(const QTreeWidgetItem *item);
+    // Numbers of every selected entry, in list order.
+    QList<DocNum> selectedDocNums() const;
+    // The entry the user last opened or moved to, when it is selected.
+    QTreeWidgetItem *selectedEntry() const;
+    // Opens the selected entry: current document, panel 4 and `documentOpened`.
+    void openSelectedEntry();
+    void sortByColumn(int column);
+    void setDocumentMenu(QMenu *menu) { m_documentMenu = menu; }
+    bool isSortedList() const { return m_sorted; }
+    int sortKey() const { return m_sortKey; }
+    Qt::SortOrder sortOrderValue() const { return m_sortOrder; }
+
+Q_SIGNALS:
+    // The user opened an entry; the document pane should show it.
+    void documentOpened(folio::DocNum num);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    AppContext &m_context;
+    QMenu *m_documentMenu = nullptr;
+    QIcon m_documentIcon;
+    bool m_sorted = false;
+    int m_sortKey = 0;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+};
+
+} // namespace folio

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace folio {
+
+// Copies `source` to `target` so that `target` is at no moment missing or
+// half-written: the bytes go to a temporary file beside the target, are
+// flushed to the disk, and the temporary file is renamed over the target in
+// one step. Throws StorageError (naming `operation`) on any failure and
+// leaves the target as it was.
+void copyFileAtomically(const QString &source, const QString &target, const QString &operation);
+
+// Renames `source` over `target` in one step and flushes the folder entry.
+void replaceFileAtomically(const QString &source, const QString &target, const QString &operation);
+
+// Flushes a file's data to the disk. Returns false when that fails.
+bool syncFile(const QString &path);
+
+} // namespace folio

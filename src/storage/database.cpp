@@ -1,0 +1,211 @@
+#include "storage/database.h"
+
+#include "storage/atomicfile.h"
+#include "storage/nameorder.h"
+#include "storage/schema.h"
+#include "storage/storageerror.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace folio {
+
+namespace {
+
+QAtomicInt connectionCounter;
+
+OpenResult failure(OpenStatus status, QString message)
+{
+    return OpenResult{status, std::move(message)};
+}
+
+// Runs a statement that must succeed while opening; returns the first column.
+bool runPragma(QSqlDatabase &db, const QString &sql, QVariant *value = nullptr, QString *error = nullptr)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql)) {
+        if (error)
+            *error = query.lastError().databaseText();
+        return false;
+    }
+    if (value && query.next())
+        *value = query.value(0);
+    return true;
+}
+
+bool hasColumns(QSqlDatabase &db, const QString &table, const QString &columns)
+{
+    QSqlQuery query(db);
+    return query.prepare(QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(columns, table));
+}
+
+} // namespace
+
+Database::Database(QString programDir)
+    : m_programDir(std::move(programDir))
+    , m_connectionName(QStringLiteral("folio-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
+{
+}
+
+Database::~Database()
+{
+    close();
+}
+
+QString Database::filePath() const
+{
+    return QDir(m_programDir).filePath(LiveDatabaseName);
+}
+
+QString Database::templatePath() const
+{
+    return QDir(m_programDir).filePath(TemplateDatabaseName);
+}
+
+bool Database::isOpen() const
+{
+    return QSqlDatabase::contains(m_connectionName)
+        && QSqlDatabase::database(m_connectionName, false).isOpen();
+}
+
+QSqlDatabase Database::connection() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+OpenResult Database::open()
+{
+    close();
+    const QFileInfo live(filePath());
+    if (!live.exists()) {
+        if (!QFileInfo(templatePath()).isFile())
+            return failure(OpenStatus::Missing,
+                           QStringLiteral("Database problem, please reinstall Folio Keeper software."));
+        try {
+            copyFileAtomically(templatePath(), filePath(),
+                               QStringLiteral("create %1 from the template").arg(filePath()));
+        } catch (const StorageError &e) {
+            return failure(OpenStatus::CannotCreate, e.userText());
+        }
+    } else if (!live.isFile()) {
+        return failure(OpenStatus::NotADatabase,
+                       QStringLiteral("%1 is not a database file.").arg(filePath()));
+    }
+
+    OpenResult result = openConnection();
+    if (!result.ok())
+        close();
+    return result;
+}
+
+OpenResult Database::openConnection()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        db.setDatabaseName(filePath());
+        if (!db.open())
+            return failure(OpenStatus::Failed, QStringLiteral("Cannot open %1: %2")
+                                                   .arg(filePath(), db.lastError().text()));
+        if (!registerNameOrder(db))
+            return failure(OpenStatus::Failed,
+                           QStringLiteral("Cannot open %1: the database driver is not SQLite.").arg(filePath()));
+    }
+    return validateAndPrepare();
+}
+
+OpenResult Database::validateAndPrepare()
+{
+    QSqlDatabase db = connection();
+    const QString file = filePath();
+    QVariant mode;
+    QString error;
+    // The first statement reads the file header: a damaged file or one that
+    // is no database at all fails here.
+    if (!runPragma(db, QStringLiteral("PRAGMA journal_mode=DELETE"), &mode, &error))
+        return failure(OpenStatus::NotADatabase,
+                       QStringLiteral("%1 is damaged or is not a Folio Keeper database (%2).").arg(file, error));
+
+    QVariant appId, version;
+    runPragma(db, QStringLiteral("PRAGMA application_id"), &appId);
+    runPragma(db, QStringLiteral("PRAGMA user_version"), &version);
+    if (appId.toLongLong() != 0 && appId.toLongLong() != FolioApplicationId)
+        return failure(OpenStatus::ForeignFile,
+                       QStringLiteral("%1 belongs to another program, not to Folio Keeper; it was left unchanged.")
+                           .arg(file));
+
+    const char *missing = nullptr;
+    if (!hasColumns(db, QStringLiteral("DirTable"), QStringLiteral("DirNum, DirName, Attr, Parent, Child")))
+        missing = "DirTable";
+    else if (!hasColumns(db, QStringLiteral("DocTable"), QStringLiteral("DocNum, DirNum, DocName, Text, ChgDate")))
+        missing = "DocTable";
+    if (missing)
+        return failure(OpenStatus::MissingTables,
+                       QStringLiteral("%1 is not a Folio Keeper database: the table %2 or one of its columns is missing.")
+                           .arg(file, QLatin1String(missing)));
+
+    if (version.toInt() > FolioSchemaVersion)
+        return failure(OpenStatus::TooNew,
+                       QStringLiteral("%1 was written by a newer version of Folio Keeper (data version %2); "
+                                      "this version reads up to %3. Please install the newer version.")
+                           .arg(file).arg(version.toInt()).arg(FolioSchemaVersion));
+
+    runPragma(db, QStringLiteral("PRAGMA synchronous=FULL"));
+    runPragma(db, QStringLiteral("PRAGMA foreign_keys=OFF"));
+    runPragma(db, QStringLiteral("PRAGMA trusted_schema=OFF"));
+
+    const QFileInfo info(file);
+    m_writable = info.isWritable() && QFileInfo(info.absolutePath()).isWritable();
+    if (m_writable && version.toInt() < FolioSchemaVersion) {
+        try {
+            upgradeSchema(version.toInt());
+        } catch (const StorageError &e) {
+            return failure(OpenStatus::Failed, e.userText());
+        }
+    }
+    return OpenResult{OpenStatus::Opened, {}};
+}
+
+// A file of schema version 0 has our tables but was made without the
+// version stamp (for example by hand with the sqlite3 tool): add what the
+// program relies on and stamp it.
+void Database::upgradeSchema(int fromVersion)
+{
+    QSqlDatabase db = connection();
+    const QString operation = QStringLiteral("upgrade %1").arg(filePath());
+    if (!db.transaction())
+        throw StorageError(operation, db.lastError().text());
+    const QStringList steps = {
+        QStringLiteral("CREATE INDEX IF NOT EXISTS DirTable_Parent ON DirTable (Parent)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS DocTable_Folder ON DocTable (DirNum, DocName, ChgDate)"),
+        QStringLiteral("PRAGMA application_id = %1").arg(FolioApplicationId),
+        QStringLiteral("PRAGMA user_version = %1").arg(FolioSchemaVersion),
+    };
+    Q_UNUSED(fromVersion);
+    for (const QString &step : steps) {
+        QSqlQuery query(db);
+        if (!query.exec(step)) {
+            const QString why = query.lastError().databaseText();
+            db.rollback();
+            throw StorageError(operation, why);
+        }
+    }
+    if (!db.commit())
+        throw StorageError(operation, db.lastError().text());
+}
+
+void Database::close()
+{
+    if (!QSqlDatabase::contains(m_connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+} // namespace folio

@@ -1,0 +1,111 @@
+#include "storage/documentstore.h"
+
+#include "storage/database.h"
+#include "storage/nameorder.h"
+#include "storage/storageerror.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace folio {
+
+namespace {
+const QString ChangeDateFormat = QStringLiteral("MM-dd-yyyy HH:mm:ss");
+}
+
+QString formatChangeDate(const QDateTime &moment)
+{
+    return moment.toLocalTime().toString(ChangeDateFormat);
+}
+
+QDateTime parseChangeDate(const QString &text)
+{
+    return QDateTime::fromString(text.trimmed(), ChangeDateFormat);
+}
+
+QList<DocumentSummary> DocumentStore::listDocuments(DirNum folder) const
+{
+    const QString operation = QStringLiteral("read the documents of the folder");
+    QSqlQuery q(m_db.connection());
+    q.setForwardOnly(true);
+    prepareOrThrow(q,
+                   QStringLiteral("SELECT DocNum, DocName, ChgDate FROM DocTable WHERE DirNum = ? "
+                                  "ORDER BY DocName COLLATE %1, DocNum")
+                       .arg(QLatin1String(NameOrderCollation)),
+                   operation);
+    q.addBindValue(folder);
+    execOrThrow(q, operation);
+    QList<DocumentSummary> documents;
+    while (q.next())
+        documents.append(DocumentSummary{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString()});
+    return documents;
+}
+
+std::optional<Document> DocumentStore::readDocument(DocNum num) const
+{
+    const QString operation = QStringLiteral("read the document");
+    QSqlQuery q(m_db.connection());
+    q.setForwardOnly(true);
+    prepareOrThrow(q, QStringLiteral("SELECT DocNum, DirNum, DocName, Text, ChgDate FROM DocTable WHERE DocNum = ?"),
+                   operation);
+    q.addBindValue(num);
+    execOrThrow(q, operation);
+    if (!q.next())
+        return std::nullopt;
+    return Document{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString(),
+                    q.value(3).toString(), q.value(4).toString()};
+}
+
+DocNum DocumentStore::addDocument(DirNum folder, const QString &title, const QString &html,
+                                  const QString &changed)
+{
+    const QString operation = QStringLiteral("store the new document");
+    QSqlQuery q(m_db.connection());
+    prepareOrThrow(q, QStringLiteral("INSERT INTO DocTable (DirNum, DocName, Text, ChgDate) VALUES (?, ?, ?, ?)"),
+                   operation);
+    q.addBindValue(folder);
+    q.addBindValue(title);
+    q.addBindValue(html);
+    q.addBindValue(changed);
+    execOrThrow(q, operation);
+    return q.lastInsertId().toLongLong();
+}
+
+void DocumentStore::updateDocument(DocNum num, const QString &title, const QString &html,
+                                   const QString &changed)
+{
+    const QString operation = QStringLiteral("save the document");
+    QSqlQuery q(m_db.connection());
+    prepareOrThrow(q, QStringLiteral("UPDATE DocTable SET DocName = ?, Text = ?, ChgDate = ? WHERE DocNum = ?"),
+                   operation);
+    q.addBindValue(title);
+    q.addBindValue(html);
+    q.addBindValue(changed);
+    q.addBindValue(num);
+    execOrThrow(q, operation);
+    if (q.numRowsAffected() == 0)
+        throw StorageError(operation, QStringLiteral("the document no longer exists in the database"));
+}
+
+bool DocumentStore::deleteDocument(DocNum num)
+{
+    const QString operation = QStringLiteral("delete the document");
+    QSqlQuery q(m_db.connection());
+    prepareOrThrow(q, QStringLiteral("DELETE FROM DocTable WHERE DocNum = ?"), operation);
+    q.addBindValue(num);
+    execOrThrow(q, operation);
+    return q.numRowsAffected() > 0;
+}
+
+bool DocumentStore::moveDocument(DocNum num, DirNum folder)
+{
+    const QString operation = QStringLiteral("move the document");
+    QSqlQuery q(m_db.connection());
+    prepareOrThrow(q, QStringLiteral("UPDATE DocTable SET DirNum = ? WHERE DocNum = ?"), operation);
+    q.addBindValue(folder);
+    q.addBindValue(num);
+    execOrThrow(q, operation);
+    return q.numRowsAffected() > 0;
+}
+
+} // namespace folio

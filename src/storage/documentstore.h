@@ -1,0 +1,42 @@
+#pragma once
+
+#include "storage/types.h"
+
+#include <QDateTime>
+#include <QList>
+#include <optional>
+
+namespace folio {
+
+class Database;
+
+// The change date as stored: month-day-year hours:minutes:seconds, local
+// time, for example 12-05-2026 13:45:10.
+QString formatChangeDate(const QDateTime &moment);
+// Reads a stored change date back; invalid when the text is in another form.
+QDateTime parseChangeDate(const QString &text);
+
+// The document table. Lists never read document bodies.
+class DocumentStore
+{
+public:
+    explicit DocumentStore(Database &db) : m_db(db) {}
+
+    // The documents of a folder in title order (ties by number).
+    QList<DocumentSummary> listDocuments(DirNum folder) const;
+    std::optional<Document> readDocument(DocNum num) const;
+
+    // Adds a document and returns its key.
+    DocNum addDocument(DirNum folder, const QString &title, const QString &html, const QString &changed);
+    // Replaces title, body and change date; throws when the row is gone.
+    void updateDocument(DocNum num, const QString &title, const QString &html, const QString &changed);
+    // Returns false when no such document existed.
+    bool deleteDocument(DocNum num);
+    // Returns false when no such document exists.
+    bool moveDocument(DocNum num, DirNum folder);
+
+private:
+    Database &m_db;
+};
+
+} // namespace folio

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "storage/storageerror.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+
+namespace folio {
+
+// A transaction that rolls back unless committed, so an exception in the
+// middle of a change leaves the file as it was.
+class Transaction
+{
+public:
+    Transaction(QSqlDatabase db, QString operation) : m_db(std::move(db)), m_operation(std::move(operation))
+    {
+        if (!m_db.transaction())
+            throw StorageError(m_operation, m_db.lastError().text());
+    }
+    ~Transaction()
+    {
+        if (!m_done)
+            m_db.rollback();
+    }
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    void commit()
+    {
+        m_done = true;
+        if (!m_db.commit()) {
+            const QString why = m_db.lastError().text();
+            m_db.rollback();
+            throw StorageError(m_operation, why.isEmpty() ? QStringLiteral("the change could not be written") : why);
+        }
+    }
+
+private:
+    QSqlDatabase m_db;
+    QString m_operation;
+    bool m_done = false;
+};
+
+} // namespace folio

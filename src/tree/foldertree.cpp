@@ -1,0 +1,163 @@
+#include "tree/foldertree.h"
+
+#include "app/appcontext.h"
+#include "app/appstate.h"
+#include "app/notices.h"
+#include "app/statuspanel.h"
+#include "storage/folderstore.h"
+#include "storage/storageerror.h"
+
+#include <QHash>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStyle>
+
+namespace folio {
+
+FolderTree::FolderTree(AppContext &context, QWidget *parent)
+    : QTreeWidget(parent)
+    , m_context(context)
+{
+    setObjectName(QStringLiteral("TreeView1"));
+    setToolTip(QStringLiteral("Document Folder Area"));
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformRowHeights(true);
+    setAnimated(false);
+    m_folderIcon.addPixmap(style()->standardPixmap(QStyle::SP_DirClosedIcon), QIcon::Normal);
+    m_folderIcon.addPixmap(style()->standardPixmap(QStyle::SP_DirOpenIcon), QIcon::Selected);
+
+    connect(this, &QTreeWidget::currentItemChanged, this, [this] { selectionHandling(); });
+    // A click on the node that is already current reads its list again.
+    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        if (item == currentItem())
+            selectionHandling();
+    });
+}
+
+DirNum FolderTree::dirNumOf(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, DirNumRole).toLongLong() : 0;
+}
+
+QTreeWidgetItem *FolderTree::makeItem(DirNum num, const QString &name) const
+{
+    auto *item = new QTreeWidgetItem(QStringList(name));
+    item->setData(0, DirNumRole, num);
+    item->setIcon(0, m_folderIcon);
+    return item;
+}
+
+bool FolderTree::loadRootFolders()
+{
+    m_context.status.setDbStatus(1);
+    QList<Folder> folders;
+    const bool read = m_context.notices.guard([&] { folders = m_context.folders.allFolders(); });
+
+    // Children of every folder, in the name order the query returned.
+    QHash<DirNum, QList<int>> children;
+    QList<int> roots;
+    for (int i = 0; i < folders.size(); ++i) {
+        const Folder &f = folders.at(i);
+        if (f.attr == QLatin1String("R"))
+            roots.append(i);
+        else if (f.attr == QLatin1String("D"))
+            children[f.parent].append(i);
+    }
+
+    // Build the whole tree off-screen, without recursion: a stack of
+    // (item, folder, depth). Each folder is placed once, so a damaged file
+    // with a cycle of parents cannot loop.
+    struct Pending { QTreeWidgetItem *item; DirNum num; int depth; };
+    QList<QTreeWidgetItem *> topItems;
+    QList<Pending> stack;
+    QSet<DirNum> placed;
+    m_hiddenTooDeep = 0;
+    for (int index : roots) {
+        const Folder &f = folders.at(index);
+        if (placed.contains(f.num))
+            continue;
+        placed.insert(f.num);
+        topItems.append(makeItem(f.num, f.name));
+        stack.append({topItems.last(), f.num, 1});
+    }
+    while (!stack.isEmpty()) {
+        const Pending p = stack.takeLast();
+        const QList<int> kids = children.value(p.num);
+        for (int index : kids) {
+            const Folder &f = folders.at(index);
+            if (placed.contains(f.num))
+                continue;
+            if (p.depth >= MaxDepth) {
+                ++m_hiddenTooDeep;
+                continue;
+            }
+            placed.insert(f.num);
+            QTreeWidgetItem *child = makeItem(f.num, f.name);
+            p.item->addChild(child);
+            stack.append({child, f.num, p.depth + 1});
+        }
+    }
+
+    const QSignalBlocker blocker(this);
+    clear();
+    addTopLevelItems(topItems);
+    if (QTreeWidgetItem *current = itemForFolder(m_context.state.currentDirNum()))
+        setCurrentItem(current);
+    m_context.status.setDbStatus(0);
+    if (m_hiddenTooDeep > 0)
+        m_context.notices.failure(
+            QStringLiteral("Some folders are nested more than %1 levels deep; %2 of them are not shown.")
+                .arg(MaxDepth)
+                .arg(m_hiddenTooDeep));
+    return read;
+}
+
+QTreeWidgetItem *FolderTree::itemForFolder(DirNum num) const
+{
+    if (num == 0)
+        return nullptr;
+    for (QTreeWidgetItemIterator it(const_cast<FolderTree *>(this)); *it; ++it)
+        if (dirNumOf(*it) == num)
+            return *it;
+    return nullptr;
+}
+
+QString FolderTree::fullPath(const QTreeWidgetItem *item)
+{
+    QStringList names;
+    for (; item; item = item->parent())
+        names.prepend(item->text(0));
+    return names.join(QLatin1Char('/'));
+}
+
+void FolderTree::selectionHandling()
+{
+    QTreeWidgetItem *item = currentItem();
+    if (!item || !item->isSelected()) {
+        m_context.state.setCurrentDirNum(0);
+        m_context.status.setPanel(3, QStringLiteral("NULL"), QStringLiteral("None Folder Selected"));
+        return;
+    }
+    const DirNum num = dirNumOf(item);
+    m_context.state.setCurrentDirNum(num);
+    Q_EMIT folderSelected(num);
+    const QString path = fullPath(item);
+    m_context.status.setPanel(3, path, QStringLiteral("Current Folder:") + path);
+}
+
+void FolderTree::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::RightButton) {
+        QTreeWidget::mousePressEvent(event);
+        return;
+    }
+    if (QTreeWidgetItem *item = itemAt(event->position().toPoint()))
+        setCurrentItem(item);
+    if (m_folderMenu)
+        m_folderMenu->popup(event->globalPosition().toPoint());
+}
+
+} // namespace folio

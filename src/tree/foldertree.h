@@ -1,0 +1,58 @@
+#pragma once
+
+#include "storage/types.h"
+
+#include <QTreeWidget>
+
+class QMenu;
+
+namespace folio {
+
+struct AppContext;
+
+// The folder tree (left pane). Built whole from the folder table; each node
+// keeps its folder number. Selecting a node makes it the current folder and
+// lists its documents.
+class FolderTree : public QTreeWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int DirNumRole = Qt::UserRole + 1;
+    // Deeper folders are not shown: the tree control and the eye both give
+    // up long before, and a damaged file must not exhaust the stack.
+    static constexpr int MaxDepth = 250;
+
+    FolderTree(AppContext &context, QWidget *parent = nullptr);
+
+    // Rebuilds the tree from the database. The current folder, the status
+    // panel and the document list keep their contents; the current folder's
+    // node is selected again when it still exists. Returns false when the
+    // folders could not be read (the user has been told).
+    bool loadRootFolders();
+
+    static DirNum dirNumOf(const QTreeWidgetItem *item);
+    QTreeWidgetItem *itemForFolder(DirNum num) const;
+    // "/"-separated names from the top-level folder down to `item`.
+    static QString fullPath(const QTreeWidgetItem *item);
+    // Runs the selection handling for the tree's current node.
+    void selectionHandling();
+    void setFolderMenu(QMenu *menu) { m_folderMenu = menu; }
+    int hiddenTooDeep() const { return m_hiddenTooDeep; }
+
+Q_SIGNALS:
+    // A folder was selected; the document list should show it.
+    void folderSelected(folio::DirNum num);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    QTreeWidgetItem *makeItem(DirNum num, const QString &name) const;
+
+    AppContext &m_context;
+    QMenu *m_folderMenu = nullptr;
+    QIcon m_folderIcon;
+    int m_hiddenTooDeep = 0;
+};
+
+} // namespace folio

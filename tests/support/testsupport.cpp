@@ -1,0 +1,108 @@
+#include "support/testsupport.h"
+
+#include "app/messageboard.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace folio::test {
+
+ProgramFolder::ProgramFolder() = default;
+
+QString ProgramFolder::file(const QString &name) const
+{
+    return m_dir.filePath(name);
+}
+
+void ProgramFolder::createDatabase() const
+{
+    QFile::copy(QStringLiteral(FOLIO_TEMPLATE_PATH), file(QStringLiteral("blank97.MDB")));
+    QFile::copy(QStringLiteral(FOLIO_TEMPLATE_PATH), file(QStringLiteral("KB97.MDB")));
+    QFile::setPermissions(file(QStringLiteral("KB97.MDB")), QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(file(QStringLiteral("blank97.MDB")), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void ProgramFolder::exec(const QString &sql) const
+{
+    execAll({sql});
+}
+
+void ProgramFolder::execAll(const QStringList &statements) const
+{
+    const QString name = QStringLiteral("test-tool-%1").arg(quintptr(this));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file(QStringLiteral("KB97.MDB")));
+        if (!db.open())
+            qFatal("cannot open the test database");
+        db.transaction();
+        for (const QString &sql : statements) {
+            QSqlQuery q(db);
+            if (!q.exec(sql))
+                qFatal("SQL failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        }
+        db.commit();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+std::unique_ptr<MainWindow> openWindow(const ProgramFolder &folder, bool show)
+{
+    auto window = std::make_unique<MainWindow>(folder.path());
+    window->board().setSlideDelay(0);
+    const MainWindow::LoadResult loaded = window->load();
+    if (!loaded.ok) {
+        qWarning("load failed: %s", qPrintable(loaded.message));
+        return nullptr;
+    }
+    if (QTimer *tip = window->findChild<QTimer *>(QStringLiteral("Timer1")))
+        tip->stop();
+    if (show) {
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            qWarning("window not exposed");
+    }
+    return window;
+}
+
+BoardRobot::BoardRobot(MainWindow &window, QString answer)
+    : m_window(window)
+    , m_answer(std::move(answer))
+{
+    connect(&m_timer, &QTimer::timeout, this, &BoardRobot::poll);
+    m_timer.start(5);
+}
+
+void BoardRobot::poll()
+{
+    MessageBoard &board = m_window.board();
+    if (!board.isWaiting())
+        return;
+    auto *label = board.findChild<QLabel *>(QStringLiteral("lblmessageBoard"));
+    m_messages.append(label ? label->text() : QString());
+    QString answer = m_answer;
+    auto *button = board.findChild<QLabel *>(answer);
+    if (!button || !button->isVisible())
+        answer = QStringLiteral("picOK");
+    clickNamed(&board, answer);
+}
+
+bool BoardRobot::waitForMessages(int count, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return m_messages.size() >= count; }, timeoutMs);
+}
+
+void clickNamed(QWidget *root, const QString &name)
+{
+    QWidget *target = root->objectName() == name ? root : root->findChild<QWidget *>(name);
+    if (!target)
+        qFatal("no widget named %s", qPrintable(name));
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
+}
+
+} // namespace folio::test

@@ -1,0 +1,66 @@
+#pragma once
+
+// Helpers shared by the test executables: a program folder in a temporary
+// directory, the real main window loaded for it, and a robot that answers
+// the message board.
+
+#include "app/mainwindow.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+
+namespace folio::test {
+
+// A fresh program folder holding a copy of the built template.
+class ProgramFolder
+{
+public:
+    ProgramFolder();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &name) const;
+    bool isValid() const { return m_dir.isValid(); }
+    // Copies the template into place as KB97.MDB.
+    void createDatabase() const;
+    // Runs SQL against KB97.MDB through a separate plain connection (as
+    // another tool would); fails the test on error.
+    void exec(const QString &sql) const;
+    void execAll(const QStringList &statements) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Loads the main window for `folder`, stops the start-up tip and turns the
+// board's slide pause off. Returns null (and fails via QVERIFY in the
+// caller) when loading fails.
+std::unique_ptr<MainWindow> openWindow(const ProgramFolder &folder, bool show = true);
+
+// Answers every message the board shows: clicks `button` ("picOK",
+// "picYes", "picNo") as soon as the board waits, and records the texts.
+class BoardRobot : public QObject
+{
+    Q_OBJECT
+public:
+    explicit BoardRobot(MainWindow &window, QString answer = QStringLiteral("picOK"));
+    void setAnswer(const QString &button) { m_answer = button; }
+    const QStringList &messages() const { return m_messages; }
+    QString lastMessage() const { return m_messages.isEmpty() ? QString() : m_messages.last(); }
+    void clear() { m_messages.clear(); }
+    // Processes events until `count` messages have been answered or the time is up.
+    bool waitForMessages(int count, int timeoutMs = 5000);
+
+private:
+    void poll();
+    MainWindow &m_window;
+    QString m_answer;
+    QStringList m_messages;
+    QTimer m_timer;
+};
+
+// Clicks a picture-box button (picOK, picYes, picNo, ...) of a widget tree.
+void clickNamed(QWidget *root, const QString &name);
+
+} // namespace folio::test

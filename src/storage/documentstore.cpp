@@ -64,9 +64,9 @@ DocNum DocumentStore::addDocument(DirNum folder, const QString &title, const QSt
     prepareOrThrow(q, QStringLiteral("INSERT INTO DocTable (DirNum, DocName, Text, ChgDate) VALUES (?, ?, ?, ?)"),
                    operation);
     q.addBindValue(folder);
-    q.addBindValue(title);
-    q.addBindValue(html);
-    q.addBindValue(changed);
+    q.addBindValue(textValue(title));
+    q.addBindValue(textValue(html));
+    q.addBindValue(textValue(changed));
     execOrThrow(q, operation);
     return q.lastInsertId().toLongLong();
 }
@@ -78,9 +78,9 @@ void DocumentStore::updateDocument(DocNum num, const QString &title, const QStri
     QSqlQuery q(m_db.connection());
     prepareOrThrow(q, QStringLiteral("UPDATE DocTable SET DocName = ?, Text = ?, ChgDate = ? WHERE DocNum = ?"),
                    operation);
-    q.addBindValue(title);
-    q.addBindValue(html);
-    q.addBindValue(changed);
+    q.addBindValue(textValue(title));
+    q.addBindValue(textValue(html));
+    q.addBindValue(textValue(changed));
     q.addBindValue(num);
     execOrThrow(q, operation);
     if (q.numRowsAffected() == 0)

@@ -70,7 +70,7 @@ DirNum FolderStore::addFolder(const QString &name, DirNum parent)
     QSqlQuery q(m_db.connection());
     prepareOrThrow(q, QStringLiteral("INSERT INTO DirTable (DirName, Attr, Parent, Child) VALUES (?, ?, ?, 0)"),
                    operation);
-    q.addBindValue(name);
+    q.addBindValue(textValue(name));
     q.addBindValue(parent == 0 ? QStringLiteral("R") : QStringLiteral("D"));
     q.addBindValue(parent);
     execOrThrow(q, operation);
@@ -82,7 +82,7 @@ bool FolderStore::renameFolder(DirNum num, const QString &name)
     const QString operation = QStringLiteral("rename the folder");
     QSqlQuery q(m_db.connection());
     prepareOrThrow(q, QStringLiteral("UPDATE DirTable SET DirName = ? WHERE DirNum = ?"), operation);
-    q.addBindValue(name);
+    q.addBindValue(textValue(name));
     q.addBindValue(num);
     execOrThrow(q, operation);
     return q.numRowsAffected() > 0;

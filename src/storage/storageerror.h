@@ -32,4 +32,10 @@ private:
 void prepareOrThrow(QSqlQuery &query, const QString &sql, const QString &operation);
 void execOrThrow(QSqlQuery &query, const QString &operation);
 
+// A text bound as a value: never NULL (a null QString would bind as NULL).
+inline QString textValue(const QString &text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 } // namespace folio

@@ -1,0 +1,216 @@
+// Folder and document operations on a real database file: ordering, texts
+// that would break a joined statement, 64-bit keys, refusals and failures.
+
+#include "storage/database.h"
+#include "storage/documentstore.h"
+#include "storage/folderstore.h"
+#include "storage/nameorder.h"
+#include "storage/storageerror.h"
+#include "support/testsupport.h"
+
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace folio;
+using folio::test::ProgramFolder;
+
+class TestStores : public QObject
+{
+    Q_OBJECT
+
+    ProgramFolder *m_folder = nullptr;
+    Database *m_db = nullptr;
+
+    QStringList names(const QList<Folder> &folders)
+    {
+        QStringList result;
+        for (const Folder &f : folders)
+            result << f.name;
+        return result;
+    }
+
+    QString plan(const QString &sql)
+    {
+        QSqlQuery q(m_db->connection());
+        q.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
+        QStringList steps;
+        while (q.next())
+            steps << q.value(3).toString();
+        return steps.join(QLatin1Char('|'));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_folder = new ProgramFolder;
+        m_folder->createDatabase();
+        m_db = new Database(m_folder->path());
+        QVERIFY(m_db->open().ok());
+    }
+
+    void cleanup()
+    {
+        delete m_db;
+        delete m_folder;
+    }
+
+    void foldersInNameOrder()
+    {
+        FolderStore folders(*m_db);
+        const DirNum b = folders.addFolder(QStringLiteral("b"), 0);
+        folders.addFolder(QStringLiteral("a"), 0);
+        folders.addFolder(QStringLiteral("Zeta"), 0);
+        folders.addFolder(QStringLiteral("épée"), 0);
+        folders.addFolder(QStringLiteral("Echo"), 0);
+        folders.addFolder(QStringLiteral("child 2"), b);
+        folders.addFolder(QStringLiteral("Child 1"), b);
+        QCOMPARE(names(folders.rootFolders()),
+                 QStringList({"a", "b", "Echo", "épée", "Zeta"}));
+        QCOMPARE(names(folders.childFolders(b)), QStringList({"Child 1", "child 2"}));
+        QVERIFY(compareNames(u"apple", u"Banana") < 0);
+        QVERIFY(compareNames(u"APPLE", u"apple") == 0);
+    }
+
+    void folderLifecycle()
+    {
+        FolderStore folders(*m_db);
+        DocumentStore documents(*m_db);
+        const QString tricky = QStringLiteral("O'Brien's \"notes\"; DROP TABLE DirTable; -- <b>");
+        const DirNum top = folders.addFolder(tricky, 0);
+        const DirNum sub = folders.addFolder(QStringLiteral("Sub"), top);
+        QVERIFY(top > 0 && sub > top);
+
+        std::optional<Folder> f = folders.folder(sub);
+        QVERIFY(f);
+        QCOMPARE(f->attr, QStringLiteral("D"));
+        QCOMPARE(f->parent, top);
+        QCOMPARE(folders.folder(top)->name, tricky);
+        QSqlQuery q(m_db->connection());
+        q.exec(QStringLiteral("SELECT count(*) FROM DirTable WHERE Child <> 0"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 0);  // no row keeps the insert marker
+
+        QVERIFY(folders.renameFolder(sub, QStringLiteral("Renamed ünïcode 日本")));
+        QCOMPARE(folders.folder(sub)->name, QStringLiteral("Renamed ünïcode 日本"));
+        QVERIFY(!folders.renameFolder(9999, QStringLiteral("x")));
+
+        // Not empty: a sub-folder, then a document.
+        QVERIFY(folders.hasContents(top));
+        QVERIFY(!folders.deleteEmptyFolder(top));
+        const DocNum doc = documents.addDocument(sub, QStringLiteral("t"), QStringLiteral("<p>x</p>"), QString());
+        QVERIFY(!folders.deleteEmptyFolder(sub));
+        QVERIFY(folders.folder(sub));
+        QVERIFY(documents.deleteDocument(doc));
+        QVERIFY(folders.deleteEmptyFolder(sub));
+        QVERIFY(folders.deleteEmptyFolder(top));
+        QVERIFY(folders.allFolders().isEmpty());
+    }
+
+    void movingFolders()
+    {
+        FolderStore folders(*m_db);
+        const DirNum a = folders.addFolder(QStringLiteral("A"), 0);
+        const DirNum b = folders.addFolder(QStringLiteral("B"), a);
+        const DirNum c = folders.addFolder(QStringLiteral("C"), b);
+        const DirNum d = folders.addFolder(QStringLiteral("D"), 0);
+
+        folders.moveFolder(b, 0);
+        QCOMPARE(folders.folder(b)->attr, QStringLiteral("R"));
+        QCOMPARE(folders.folder(b)->parent, DirNum(0));
+        folders.moveFolder(b, d);
+        QCOMPARE(folders.folder(b)->attr, QStringLiteral("D"));
+        QCOMPARE(folders.folder(b)->parent, d);
+
+        // Into itself or below itself would cut the branch off the tree.
+        QVERIFY_THROWS_EXCEPTION(StorageError, folders.moveFolder(b, b));
+        QVERIFY_THROWS_EXCEPTION(StorageError, folders.moveFolder(b, c));
+        QCOMPARE(folders.folder(b)->parent, d);
+        QVERIFY_THROWS_EXCEPTION(StorageError, folders.moveFolder(9999, a));
+        QVERIFY_THROWS_EXCEPTION(StorageError, folders.moveFolder(c, 9999));
+    }
+
+    void documentLifecycle()
+    {
+        FolderStore folders(*m_db);
+        DocumentStore documents(*m_db);
+        const DirNum one = folders.addFolder(QStringLiteral("one"), 0);
+        const DirNum two = folders.addFolder(QStringLiteral("two"), 0);
+        const QString title = QStringLiteral("It's a \"quote\" <tag> & Ωμέγα 中文");
+        const QString html = QStringLiteral("<p>'; DELETE FROM DocTable; --</p>") + QString(100000, QLatin1Char('x'));
+        const DocNum n = documents.addDocument(one, title, html, QStringLiteral("12-05-2026 13:45:10"));
+        documents.addDocument(one, QStringLiteral("alpha"), QStringLiteral("<p/>"), QStringLiteral("01-01-2020 00:00:00"));
+        documents.addDocument(one, QStringLiteral("Beta"), QStringLiteral("<p/>"), QStringLiteral("01-01-2020 00:00:00"));
+
+        std::optional<Document> d = documents.readDocument(n);
+        QVERIFY(d);
+        QCOMPARE(d->title, title);
+        QCOMPARE(d->html, html);
+        QCOMPARE(d->dirNum, one);
+        QCOMPARE(d->changed, QStringLiteral("12-05-2026 13:45:10"));
+
+        const QList<DocumentSummary> list = documents.listDocuments(one);
+        QCOMPARE(list.size(), 3);
+        QCOMPARE(list.at(0).title, QStringLiteral("alpha"));
+        QCOMPARE(list.at(1).title, QStringLiteral("Beta"));
+        QVERIFY(documents.listDocuments(two).isEmpty());
+
+        documents.updateDocument(n, QString(), QStringLiteral("<p>new</p>"), QStringLiteral("12-06-2026 08:00:00"));
+        d = documents.readDocument(n);
+        QCOMPARE(d->title, QString());
+        QCOMPARE(d->html, QStringLiteral("<p>new</p>"));
+        QCOMPARE(d->dirNum, one);  // a save keeps the folder
+
+        QVERIFY(documents.moveDocument(n, two));
+        QCOMPARE(documents.listDocuments(two).size(), 1);
+        QVERIFY(documents.deleteDocument(n));
+        QVERIFY(!documents.readDocument(n));
+        QVERIFY(!documents.deleteDocument(n));
+        // Saving a document that was deleted meanwhile is a failure, not a silent no-op.
+        QVERIFY_THROWS_EXCEPTION(StorageError, documents.updateDocument(n, QStringLiteral("t"), QString(), QString()));
+    }
+
+    void keysBeyondSixteenBits()
+    {
+        m_folder->execAll({QStringLiteral("INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (40000, 'big', 'R', 0)"),
+                           QStringLiteral("INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) "
+                                          "VALUES (5000000000, 40000, 'huge', '<p>h</p>', '')")});
+        FolderStore folders(*m_db);
+        DocumentStore documents(*m_db);
+        QCOMPARE(folders.rootFolders().first().num, DirNum(40000));
+        QCOMPARE(documents.listDocuments(40000).first().num, DocNum(5000000000));
+        const DocNum next = documents.addDocument(40000, QStringLiteral("next"), QString(), QString());
+        QCOMPARE(next, DocNum(5000000001));
+        const DirNum nextDir = folders.addFolder(QStringLiteral("sub"), 40000);
+        QCOMPARE(nextDir, DirNum(40001));
+    }
+
+    void listingNeverReadsBodies()
+    {
+        const QString p = plan(QStringLiteral("SELECT DocNum, DocName, ChgDate FROM DocTable WHERE DirNum = 1 "
+                                              "ORDER BY DocName COLLATE NAMEORDER, DocNum"));
+        QVERIFY2(p.contains(QStringLiteral("COVERING INDEX DocTable_Folder")), qPrintable(p));
+    }
+
+    void changeDateFormat()
+    {
+        const QDateTime moment(QDate(2026, 12, 5), QTime(9, 7, 45));
+        QCOMPARE(formatChangeDate(moment), QStringLiteral("12-05-2026 09:07:45"));
+        QCOMPARE(parseChangeDate(QStringLiteral("12-05-2026 09:07:45")), moment);
+        QVERIFY(!parseChangeDate(QStringLiteral("2026-12-05")).isValid());
+    }
+
+    void failuresNameTheOperation()
+    {
+        DocumentStore documents(*m_db);
+        m_db->close();
+        try {
+            documents.listDocuments(1);
+            QFAIL("reading from a closed database succeeded");
+        } catch (const StorageError &e) {
+            QVERIFY(e.userText().startsWith(QStringLiteral("Could not read the documents of the folder")));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStores)
+#include "test_stores.moc"

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/colors.h"
+#include "app/commands.h"
 #include "app/messageboard.h"
 #include "app/notices.h"
 #include "app/settings.h"
@@ -17,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -56,6 +58,9 @@ MainWindow::MainWindow(const QString &programDir, QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setStatusBar(m_status);
     buildPanes();
+    m_commands = new Commands(this);
+    m_commands->populate(m_toolbarDir, m_toolbarDoc, menuBar());
+    connectCommands();
     m_tipTimer = new QTimer(this);
     m_tipTimer->setObjectName(QStringLiteral("Timer1"));
     m_tipTimer->setSingleShot(true);
@@ -94,6 +99,18 @@ void MainWindow::buildPanes()
     makeToolBar(QStringLiteral("Toolbar1"), m_vSplitter);
 
     connect(m_tree, &FolderTree::folderSelected, m_list, &DocumentList::loadDocumentList);
+}
+
+// Commands reach the panes here. Commands whose operations are not part of
+// the program yet are left unconnected: they do nothing.
+void MainWindow::connectCommands()
+{
+    m_tree->setFolderMenu(m_commands->folderMenu());
+    m_list->setDocumentMenu(m_commands->documentMenu());
+    auto *deleteDocuments = new QShortcut(QKeySequence::Delete, m_list, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteDocuments, &QShortcut::activated, m_commands->action(QStringLiteral("DocDel")), &QAction::trigger);
+    auto *deleteFolder = new QShortcut(QKeySequence::Delete, m_tree, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteFolder, &QShortcut::activated, m_commands->action(QStringLiteral("DirDel")), &QAction::trigger);
 }
 
 MainWindow::LoadResult MainWindow::load()

@@ -16,6 +16,7 @@ class QToolBar;
 
 namespace folio {
 
+class Commands;
 class DocumentList;
 class DocumentPane;
 class FolderTree;
@@ -53,6 +54,7 @@ public:
     FolderTree &folderTree() { return *m_tree; }
     DocumentList &documentList() { return *m_list; }
     DocumentPane &documentPane() { return *m_pane; }
+    Commands &commands() { return *m_commands; }
     QString programDir() const { return m_programDir; }
 
     // Windows of the program besides this one; the unload closes them.
@@ -66,6 +68,7 @@ protected:
 
 private:
     void buildPanes();
+    void connectCommands();
     void showStartupTip();
     void unload();
 
@@ -89,6 +92,7 @@ private:
     DocumentPane *m_pane;
     QWidget *m_hSplitter;   // bar right of the tree
     QWidget *m_vSplitter;   // bar under the list
+    Commands *m_commands;
     QTimer *m_tipTimer;
     QList<QPointer<QWidget>> m_secondaryWindows;
     int m_treeWidth = 0;

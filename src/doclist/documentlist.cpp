@@ -71,10 +71,16 @@ DocumentList::DocumentList(AppContext &context, QWidget *parent)
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &DocumentList::sortByColumn);
 
-    connect(this, &QTreeWidget::currentItemChanged, this, [this] { openSelectedEntry(); });
+    // A mouse press makes an entry current before it selects it, the
+    // keyboard the other way round: either signal may be the last one.
+    connect(this, &QTreeWidget::currentItemChanged, this, &DocumentList::followSelection);
+    connect(this, &QTreeWidget::itemSelectionChanged, this, &DocumentList::followSelection);
+    // A click on the entry that is already open opens it again (the
+    // stored text may have changed); any other click opens through the
+    // change of the current entry.
     connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
-        if (item == currentItem())
-            openSelectedEntry();
+        if (item == m_pressedCurrent)
+            openEntry(item);
     });
 }
 
@@ -108,6 +114,8 @@ bool DocumentList::loadDocumentList(DirNum folder)
     {
         // Refilling is not a choice of the user: it opens nothing.
         const QSignalBlocker blocker(this);
+        m_pressedCurrent = nullptr;
+        m_openedEntry = nullptr;
         clear();
         addTopLevelItems(items);
         if (m_sorted)
@@ -135,11 +143,22 @@ QList<DocNum> DocumentList::selectedDocNums() const
     return nums;
 }
 
+void DocumentList::followSelection()
+{
+    QTreeWidgetItem *item = currentItem();
+    if (item && item->isSelected() && item != m_openedEntry)
+        openEntry(item);
+}
+
 void DocumentList::openSelectedEntry()
 {
-    QTreeWidgetItem *item = selectedEntry();
-    if (!item)
-        return;
+    if (QTreeWidgetItem *item = selectedEntry())
+        openEntry(item);
+}
+
+void DocumentList::openEntry(QTreeWidgetItem *item)
+{
+    m_openedEntry = item;
     const DocNum num = docNumOf(item);
     m_context.state.setCurrentDocNum(num);
     Q_EMIT documentOpened(num);
@@ -158,6 +177,13 @@ void DocumentList::sortByColumn(int column)
     header()->setSortIndicatorShown(true);
     header()->setSortIndicator(m_sortKey, m_sortOrder);
     sortItems(m_sortKey, m_sortOrder);
+}
+
+void DocumentList::mousePressEvent(QMouseEvent *event)
+{
+    QTreeWidgetItem *under = itemAt(event->position().toPoint());
+    m_pressedCurrent = under && under == currentItem() && under->isSelected() ? under : nullptr;
+    QTreeWidget::mousePressEvent(event);
 }
 
 void DocumentList::mouseReleaseEvent(QMouseEvent *event)

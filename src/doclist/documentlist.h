@@ -45,12 +45,18 @@ Q_SIGNALS:
     void documentOpened(folio::DocNum num);
 
 protected:
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    void followSelection();
+    void openEntry(QTreeWidgetItem *item);
+
     AppContext &m_context;
     QMenu *m_documentMenu = nullptr;
     QIcon m_documentIcon;
+    QTreeWidgetItem *m_pressedCurrent = nullptr;
+    QTreeWidgetItem *m_openedEntry = nullptr;   // the entry opened last, until the next refill
     bool m_sorted = false;
     int m_sortKey = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

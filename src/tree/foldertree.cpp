@@ -29,10 +29,12 @@ FolderTree::FolderTree(AppContext &context, QWidget *parent)
     m_folderIcon.addPixmap(style()->standardPixmap(QStyle::SP_DirClosedIcon), QIcon::Normal);
     m_folderIcon.addPixmap(style()->standardPixmap(QStyle::SP_DirOpenIcon), QIcon::Selected);
 
-    connect(this, &QTreeWidget::currentItemChanged, this, [this] { selectionHandling(); });
-    // A click on the node that is already current reads its list again.
+    // The selection, not the focus: a tree that merely receives the focus
+    // gets a current node without selecting it.
+    connect(this, &QTreeWidget::itemSelectionChanged, this, [this] { selectionHandling(); });
+    // A click on the node that is already selected reads its list again.
     connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
-        if (item == currentItem())
+        if (item == m_pressedSelected)
             selectionHandling();
     });
 }
@@ -54,7 +56,10 @@ bool FolderTree::loadRootFolders()
 {
     m_context.status.setDbStatus(1);
     QList<Folder> folders;
-    const bool read = m_context.notices.guard([&] { folders = m_context.folders.allFolders(); });
+    if (!m_context.notices.guard([&] { folders = m_context.folders.allFolders(); })) {
+        m_context.status.setDbStatus(0);
+        return false;  // keep showing what was there
+    }
 
     // Children of every folder, in the name order the query returned.
     QHash<DirNum, QList<int>> children;
@@ -102,6 +107,7 @@ bool FolderTree::loadRootFolders()
     }
 
     const QSignalBlocker blocker(this);
+    m_pressedSelected = nullptr;
     clear();
     addTopLevelItems(topItems);
     if (QTreeWidgetItem *current = itemForFolder(m_context.state.currentDirNum()))
@@ -109,10 +115,8 @@ bool FolderTree::loadRootFolders()
     m_context.status.setDbStatus(0);
     if (m_hiddenTooDeep > 0)
         m_context.notices.failure(
-            QStringLiteral("Some folders are nested more than %1 levels deep; %2 of them are not shown.")
-                .arg(MaxDepth)
-                .arg(m_hiddenTooDeep));
-    return read;
+            QStringLiteral("Some folders are nested more than %1 levels deep and are not shown.").arg(MaxDepth));
+    return true;
 }
 
 QTreeWidgetItem *FolderTree::itemForFolder(DirNum num) const
@@ -135,8 +139,9 @@ QString FolderTree::fullPath(const QTreeWidgetItem *item)
 
 void FolderTree::selectionHandling()
 {
-    QTreeWidgetItem *item = currentItem();
-    if (!item || !item->isSelected()) {
+    const QList<QTreeWidgetItem *> selected = selectedItems();
+    QTreeWidgetItem *item = selected.isEmpty() ? nullptr : selected.first();
+    if (!item) {
         m_context.state.setCurrentDirNum(0);
         m_context.status.setPanel(3, QStringLiteral("NULL"), QStringLiteral("None Folder Selected"));
         return;
@@ -150,12 +155,14 @@ void FolderTree::selectionHandling()
 
 void FolderTree::mousePressEvent(QMouseEvent *event)
 {
+    QTreeWidgetItem *under = itemAt(event->position().toPoint());
+    m_pressedSelected = under && under->isSelected() ? under : nullptr;
     if (event->button() != Qt::RightButton) {
         QTreeWidget::mousePressEvent(event);
         return;
     }
-    if (QTreeWidgetItem *item = itemAt(event->position().toPoint()))
-        setCurrentItem(item);
+    if (under)
+        setCurrentItem(under);
     if (m_folderMenu)
         m_folderMenu->popup(event->globalPosition().toPoint());
 }

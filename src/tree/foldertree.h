@@ -34,7 +34,7 @@ public:
     QTreeWidgetItem *itemForFolder(DirNum num) const;
     // "/"-separated names from the top-level folder down to `item`.
     static QString fullPath(const QTreeWidgetItem *item);
-    // Runs the selection handling for the tree's current node.
+    // Runs the selection handling for the tree's selected node.
     void selectionHandling();
     void setFolderMenu(QMenu *menu) { m_folderMenu = menu; }
     int hiddenTooDeep() const { return m_hiddenTooDeep; }
@@ -53,6 +53,8 @@ private:
     QMenu *m_folderMenu = nullptr;
     QIcon m_folderIcon;
     int m_hiddenTooDeep = 0;
+    // The node pressed when it was already selected: its click re-reads the list.
+    QTreeWidgetItem *m_pressedSelected = nullptr;
 };
 
 } // namespace folio

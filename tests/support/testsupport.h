@@ -34,7 +34,8 @@ private:
 };
 
 // Loads the main window for `folder`, stops the start-up tip and turns the
-// board's slide pause off. Returns null (and fails via QVERIFY in the
+// board's slide pause off. When the load queued a notice, the window is
+// shown without waiting for it, so the test can answer the board. Returns null (and fails via QVERIFY in the
 // caller) when loading fails.
 std::unique_ptr<MainWindow> openWindow(const ProgramFolder &folder, bool show = true);
 

@@ -1,0 +1,129 @@
+// The commands: every toolbar button and menu entry with its caption and
+// tool tip, one action per command everywhere, and the toolbar enabling.
+
+#include "app/commands.h"
+#include "support/testsupport.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+using namespace folio;
+
+class TestCommands : public QObject
+{
+    Q_OBJECT
+
+    folio::test::ProgramFolder *m_folder = nullptr;
+    std::unique_ptr<MainWindow> m_window;
+
+    QStringList toolbarKeys(const char *name)
+    {
+        QStringList keys;
+        for (QAction *a : m_window->findChild<QToolBar *>(QLatin1String(name))->actions())
+            keys << (a->isSeparator() ? QString() : a->objectName());
+        return keys;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_folder = new folio::test::ProgramFolder;
+        m_folder->createDatabase();
+        m_window = folio::test::openWindow(*m_folder);
+        QVERIFY(m_window);
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        delete m_folder;
+    }
+
+    void toolbarsInOrderWithToolTips()
+    {
+        QCOMPARE(toolbarKeys("ToolbarDir"), QStringList({"DirAdd", "DirChg", "DirDel", "", "DbCompact", "DbBackup"}));
+        QCOMPARE(toolbarKeys("ToolbarDoc"),
+                 QStringList({"DocAdd", "DocChg", "DocDel", "", "DocExport", "DocFind", "DocPrt"}));
+        const QHash<QString, QString> tips = {
+            {"DirAdd", "Add New Folder"},       {"DirChg", "Rename Folder"},
+            {"DirDel", "Delete Folder"},        {"DbCompact", "Compact Database"},
+            {"DbBackup", "Data Backup"},        {"DocAdd", "Add New Document"},
+            {"DocChg", "Edit a Document"},      {"DocDel", "Delete a Document"},
+            {"DocExport", "Export a Document"}, {"DocFind", "Find Document"},
+            {"DocPrt", "Print Current Document"},
+        };
+        for (auto it = tips.cbegin(); it != tips.cend(); ++it) {
+            auto *a = m_window->findChild<QAction *>(it.key());
+            QVERIFY2(a, qPrintable(it.key()));
+            QCOMPARE(a->toolTip(), it.value());
+            QVERIFY2(!a->icon().isNull(), qPrintable(it.key()));
+        }
+    }
+
+    void menusWithCaptionsAndSharedActions()
+    {
+        const QList<QPair<QString, QStringList>> expected = {
+            {"F&older", {"Add Folder", "Rename Folder", "Delete Folder"}},
+            {"&Document", {"Add Document", "Revise Document", "Delete Document", "Export Document"}},
+            {"&Database", {"Compact Database", "Data Backup", "Restore from Backup"}},
+            {"&Options", {"&Check New Version", "Rebuild Database"}},
+            {"&Help", {"&Help", "&Bug Report", "&About"}},
+        };
+        const QList<QAction *> menus = m_window->menuBar()->actions();
+        QCOMPARE(menus.size(), expected.size());
+        for (int i = 0; i < menus.size(); ++i) {
+            QCOMPARE(menus[i]->text(), expected[i].first);
+            QStringList captions;
+            for (QAction *entry : menus[i]->menu()->actions())
+                captions << entry->text();
+            QCOMPARE(captions, expected[i].second);
+        }
+        // One action per command: the toolbar button and the menu entry are the same.
+        auto *folderMenu = m_window->findChild<QMenu *>(QStringLiteral("hMenuTreeView"));
+        auto *documentMenu = m_window->findChild<QMenu *>(QStringLiteral("hMenuListView"));
+        QCOMPARE(folderMenu->actions().first(), m_window->findChild<QAction *>(QStringLiteral("DirAdd")));
+        QCOMPARE(documentMenu->actions().at(2), m_window->findChild<QAction *>(QStringLiteral("DocDel")));
+        QCOMPARE(m_window->findChildren<QAction *>(QStringLiteral("DocDel")).size(), 1);
+        for (const char *name : {"MnuRestoreDb", "MnuCheckNewVersion", "MnuRebuildDb", "MnuHelp", "MnuBugReport",
+                                 "MnuAbout"})
+            QVERIFY2(m_window->findChild<QAction *>(QLatin1String(name)), name);
+    }
+
+    void enablingTheDocumentToolbarLeavesTheMenus()
+    {
+        auto *bar = m_window->findChild<QToolBar *>(QStringLiteral("ToolbarDoc"));
+        enableToolbarButtons(bar, false);
+        for (QAction *a : bar->actions())
+            if (!a->isSeparator())
+                QVERIFY2(!bar->widgetForAction(a)->isEnabled(), qPrintable(a->objectName()));
+        // The same commands stay available from the menus and the folder bar.
+        QVERIFY(m_window->findChild<QAction *>(QStringLiteral("DocAdd"))->isEnabled());
+        auto *folderBar = m_window->findChild<QToolBar *>(QStringLiteral("ToolbarDir"));
+        QVERIFY(folderBar->widgetForAction(folderBar->actions().first())->isEnabled());
+        enableToolbarButtons(bar, true);
+        for (QAction *a : bar->actions())
+            if (!a->isSeparator())
+                QVERIFY(bar->widgetForAction(a)->isEnabled());
+    }
+
+    void shortcuts()
+    {
+        QCOMPARE(m_window->findChild<QAction *>(QStringLiteral("DocAdd"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+        QCOMPARE(m_window->findChild<QAction *>(QStringLiteral("DocFind"))->shortcut(),
+                 QKeySequence(QStringLiteral("Ctrl+Shift+F")));
+        // Delete in the list runs the document command.
+        QSignalSpy deleted(m_window->findChild<QAction *>(QStringLiteral("DocDel")), &QAction::triggered);
+        auto *list = m_window->findChild<QWidget *>(QStringLiteral("ListView1"));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(deleted.count(), 1);
+    }
+};
+
+QTEST_MAIN(TestCommands)
+#include "test_commands.moc"

@@ -1,0 +1,198 @@
+// The folder tree built from rows another tool wrote: order, depth,
+// unreachable rows, a crafted deep chain, selection and its status texts.
+
+#include "app/appstate.h"
+#include "app/statuspanel.h"
+#include "doclist/documentlist.h"
+#include "support/testsupport.h"
+#include "tree/foldertree.h"
+
+#include <QMenu>
+#include <QTest>
+
+using namespace folio;
+using folio::test::ProgramFolder;
+
+namespace {
+
+QStringList childNames(QTreeWidgetItem *parent, QTreeWidget *tree)
+{
+    QStringList names;
+    const int n = parent ? parent->childCount() : tree->topLevelItemCount();
+    for (int i = 0; i < n; ++i)
+        names << (parent ? parent->child(i) : tree->topLevelItem(i))->text(0);
+    return names;
+}
+
+QTreeWidgetItem *findItem(QTreeWidget *tree, const QString &path)
+{
+    QTreeWidgetItem *item = nullptr;
+    for (const QString &name : path.split(QLatin1Char('/'))) {
+        const int n = item ? item->childCount() : tree->topLevelItemCount();
+        QTreeWidgetItem *next = nullptr;
+        for (int i = 0; i < n && !next; ++i) {
+            QTreeWidgetItem *c = item ? item->child(i) : tree->topLevelItem(i);
+            if (c->text(0) == name)
+                next = c;
+        }
+        item = next;
+        if (!item)
+            return nullptr;
+    }
+    return item;
+}
+
+} // namespace
+
+class TestFolderTree : public QObject
+{
+    Q_OBJECT
+
+    ProgramFolder *m_folder = nullptr;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_folder = new ProgramFolder;
+        m_folder->createDatabase();
+    }
+    void cleanup() { delete m_folder; }
+
+    void orderDepthAndUnreachableRows()
+    {
+        m_folder->execAll({
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'b', 'R', 0)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'a', 'R', 0)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (3, 'zulu', 'D', 2)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (4, 'Alpha', 'D', 2)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (5, 'y', 'D', 4)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (6, 'X', 'D', 4)",
+            // unreachable: parent gone, a cycle of parents, an unknown kind
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (7, 'orphan', 'D', 99)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (8, 'orphan child', 'D', 7)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (9, 'loop1', 'D', 10)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (10, 'loop2', 'D', 9)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (11, 'odd', 'Q', 0)",
+            // a top-level row's Parent is not read
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (12, 'C top', 'R', 5)",
+        });
+        auto window = folio::test::openWindow(*m_folder);
+        QVERIFY(window);
+        QTreeWidget *tree = window->findChild<QTreeWidget *>(QStringLiteral("TreeView1"));
+        QCOMPARE(childNames(nullptr, tree), QStringList({"a", "b", "C top"}));
+        QCOMPARE(childNames(findItem(tree, "a"), tree), QStringList({"Alpha", "zulu"}));
+        QCOMPARE(childNames(findItem(tree, "a/Alpha"), tree), QStringList({"X", "y"}));
+        int count = 0;
+        for (QTreeWidgetItemIterator it(tree); *it; ++it)
+            ++count;
+        QCOMPARE(count, 7);
+        QCOMPARE(FolderTree::dirNumOf(findItem(tree, "a/Alpha/y")), DirNum(5));
+    }
+
+    void crafted100000LevelChain()
+    {
+        QStringList rows = {"INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'top', 'R', 0)"};
+        rows << "WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+                "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) SELECT i, 'level ' || i, 'D', i - 1 FROM n";
+        m_folder->execAll(rows);
+        auto window = folio::test::openWindow(*m_folder);
+        QVERIFY(window);
+        folio::test::BoardRobot robot(*window);
+        QVERIFY(robot.waitForMessages(1));
+        QVERIFY2(robot.lastMessage().contains(QStringLiteral("not shown")), qPrintable(robot.lastMessage()));
+        auto &tree = window->folderTree();
+        QCOMPARE(tree.hiddenTooDeep(), 1);  // the first level beyond the bound (its branch goes with it)
+        int depth = 0;
+        for (QTreeWidgetItem *item = tree.topLevelItem(0); item; item = item->childCount() ? item->child(0) : nullptr)
+            ++depth;
+        QCOMPARE(depth, FolderTree::MaxDepth);
+        window->close();  // and the tree is torn down without trouble
+    }
+
+    void selectionSetsCurrentFolder()
+    {
+        m_folder->execAll({
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'Work', 'R', 0)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'Projects', 'D', 1)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (3, 'It''s \"new\"', 'D', 2)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (4, 'Zoo', 'R', 0)",
+            "INSERT INTO DocTable (DirNum, DocName, Text, ChgDate) VALUES (3, 'deep doc', '<p/>', '')",
+            "INSERT INTO DocTable (DirNum, DocName, Text, ChgDate) VALUES (4, 'zoo doc', '<p/>', '')",
+        });
+        auto window = folio::test::openWindow(*m_folder);
+        QVERIFY(window);
+        FolderTree &tree = window->folderTree();
+        QLabel *panel3 = window->findChild<QLabel *>(QStringLiteral("Panel3"));
+        tree.selectionHandling();
+        QCOMPARE(panel3->text(), QStringLiteral("NULL"));
+        QCOMPARE(panel3->toolTip(), QStringLiteral("None Folder Selected"));
+        QCOMPARE(window->state().currentDirNum(), DirNum(0));
+
+        tree.expandAll();
+        QTreeWidgetItem *deep = findItem(&tree, "Work/Projects/It's \"new\"");
+        QVERIFY(deep);
+        const QRect r = tree.visualItemRect(deep);
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, r.center());
+        QCOMPARE(window->state().currentDirNum(), DirNum(3));
+        QCOMPARE(panel3->text(), QStringLiteral("Work/Projects/It's \"new\""));
+        QCOMPARE(panel3->toolTip(), QStringLiteral("Current Folder:Work/Projects/It's \"new\""));
+        QCOMPARE(window->documentList().topLevelItemCount(), 1);
+        QCOMPARE(window->documentList().topLevelItem(0)->text(2), QStringLiteral("deep doc"));
+        // Clicking the selected folder again reads its list again.
+        m_folder->exec("INSERT INTO DocTable (DirNum, DocName, Text, ChgDate) VALUES (3, 'added meanwhile', '', '')");
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, r.center());
+        QCOMPARE(window->documentList().topLevelItemCount(), 2);
+
+        // The keyboard moves the selection and lists the new folder.
+        tree.setFocus();
+        QTest::keyClick(&tree, Qt::Key_Down);
+        QCOMPARE(window->state().currentDirNum(), DirNum(4));
+        QCOMPARE(panel3->text(), QStringLiteral("Zoo"));
+        QCOMPARE(window->documentList().topLevelItem(0)->text(2), QStringLiteral("zoo doc"));
+    }
+
+    void rightButtonSelectsAndPopsUpTheFolderMenu()
+    {
+        m_folder->execAll({"INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'One', 'R', 0)",
+                           "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'Two', 'R', 0)"});
+        auto window = folio::test::openWindow(*m_folder);
+        QVERIFY(window);
+        FolderTree &tree = window->folderTree();
+        auto *menu = window->findChild<QMenu *>(QStringLiteral("hMenuTreeView"));
+        const QRect r = tree.visualItemRect(tree.topLevelItem(1));
+        QTest::mousePress(tree.viewport(), Qt::RightButton, {}, r.center());
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(tree.currentItem(), tree.topLevelItem(1));
+        menu->close();
+        // On empty space nothing is selected anew, and the menu still comes.
+        QTest::mousePress(tree.viewport(), Qt::RightButton, {}, QPoint(5, tree.viewport()->height() - 3));
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(tree.currentItem(), tree.topLevelItem(1));
+        menu->close();
+    }
+
+    void rebuildKeepsCurrentFolderAndReportsFailure()
+    {
+        m_folder->execAll({"INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'One', 'R', 0)"});
+        auto window = folio::test::openWindow(*m_folder);
+        QVERIFY(window);
+        FolderTree &tree = window->folderTree();
+        tree.setCurrentItem(tree.topLevelItem(0));
+        m_folder->exec("INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'Another', 'R', 0)");
+        QVERIFY(tree.loadRootFolders());  // rows another tool wrote show up on the next load
+        QCOMPARE(tree.topLevelItemCount(), 2);
+        QCOMPARE(FolderTree::dirNumOf(tree.currentItem()), DirNum(1));
+        QCOMPARE(window->state().currentDirNum(), DirNum(1));
+
+        folio::test::BoardRobot robot(*window);
+        window->database().close();
+        QVERIFY(!tree.loadRootFolders());
+        QVERIFY(robot.waitForMessages(1));
+        QVERIFY2(robot.lastMessage().startsWith(QStringLiteral("Could not read the folders")),
+                 qPrintable(robot.lastMessage()));
+        QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Panel1"))->text(), QStringLiteral("IDLE"));
+    }
+};
+
+QTEST_MAIN(TestFolderTree)
+#include "test_foldertree.moc"

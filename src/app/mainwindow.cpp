@@ -10,6 +10,7 @@
 #include "app/version.h"
 #include "doclist/documentlist.h"
 #include "editor/documentpane.h"
+#include "editor/fontboxes.h"
 #include "layout/panelayout.h"
 #include "tree/foldertree.h"
 
@@ -99,12 +100,45 @@ void MainWindow::buildPanes()
     makeToolBar(QStringLiteral("Toolbar1"), m_vSplitter);
 
     connect(m_tree, &FolderTree::folderSelected, m_list, &DocumentList::loadDocumentList);
+    connectDocumentPane();
+}
+
+// The pane asks; the main window lends it the list and the document toolbar.
+void MainWindow::connectDocumentPane()
+{
+    m_pane->setListSelectionQuery([this] { return m_list->selectedEntry() != nullptr; });
+    connect(m_list, &DocumentList::documentOpened, m_pane, &DocumentPane::loadDocument);
+    connect(m_pane, &DocumentPane::browsingEnabled, this, [this](bool enabled) {
+        m_list->setEnabled(enabled);
+        enableToolbarButtons(m_toolbarDoc, enabled);
+    });
+    connect(m_pane, &DocumentPane::listReloadRequested, m_list, &DocumentList::loadDocumentList);
+    connect(m_pane, &DocumentPane::documentStored, this, [this](DocNum num, const QString &title) {
+        m_list->showCurrentDocument(num, title);
+        m_pendingSelection = num;
+    });
+    // After a save the list is refilled; the stored document becomes its
+    // selected entry.
+    connect(m_pane, &DocumentPane::browsingEnabled, this, [this](bool enabled) {
+        if (enabled && m_pendingSelection != 0)
+            m_list->selectDocument(m_pendingSelection);
+        m_pendingSelection = 0;
+    });
+    connect(&m_state, &AppState::editModeChanged, this, [this] {
+        if (m_loaded)
+            relayout();
+    });
 }
 
 // Commands reach the panes here. Commands whose operations are not part of
 // the program yet are left unconnected: they do nothing.
 void MainWindow::connectCommands()
 {
+    auto run = [this](const QString &key, auto work) {
+        connect(m_commands->action(key), &QAction::triggered, this, [this, work] { m_notices->guard(work); });
+    };
+    run(QStringLiteral("DocAdd"), [this] { m_pane->newDocument(); });
+    run(QStringLiteral("DocChg"), [this] { m_pane->editDocument(); });
     m_tree->setFolderMenu(m_commands->folderMenu());
     m_list->setDocumentMenu(m_commands->documentMenu());
     auto *deleteDocuments = new QShortcut(QKeySequence::Delete, m_list, nullptr, nullptr, Qt::WidgetShortcut);
@@ -135,6 +169,8 @@ MainWindow::LoadResult MainWindow::load()
     m_treeWidth = int(width() * 0.35);
     m_listHeight = (height() - m_coolBar1->sizeHint().height() - m_status->sizeHint().height()) / 2;
     relayout();
+    m_pane->fontBoxes().fillFontBoxes();
+    m_pane->setEditMode(0);
     m_board->park(m_list->y() + m_central->y() + twips(100));
 
     m_status->setDbStatus(1);
@@ -195,6 +231,12 @@ void MainWindow::registerSecondaryWindow(QWidget *window)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // Unsaved words are never dropped silently: the user decides, and a
+    // save that is refused keeps the window open.
+    if (m_loaded && !m_unloaded && !m_pane->confirmClose()) {
+        event->ignore();
+        return;
+    }
     unload();
     event->accept();
 }

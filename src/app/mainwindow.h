@@ -69,6 +69,7 @@ protected:
 private:
     void buildPanes();
     void connectCommands();
+    void connectDocumentPane();
     void showStartupTip();
     void unload();
 
@@ -95,6 +96,7 @@ private:
     Commands *m_commands;
     QTimer *m_tipTimer;
     QList<QPointer<QWidget>> m_secondaryWindows;
+    DocNum m_pendingSelection = 0;
     int m_treeWidth = 0;
     int m_listHeight = 0;
     bool m_loaded = false;

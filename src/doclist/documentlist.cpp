@@ -162,9 +162,27 @@ void DocumentList::openEntry(QTreeWidgetItem *item)
     const DocNum num = docNumOf(item);
     m_context.state.setCurrentDocNum(num);
     Q_EMIT documentOpened(num);
-    const QString number = item->text(NumberColumn);
-    const QString title = item->text(TitleColumn);
-    m_context.status.setPanel(4, title, QStringLiteral("Current Document:") + number + QStringLiteral("  ") + title);
+    showCurrentDocument(num, item->text(TitleColumn));
+}
+
+bool DocumentList::selectDocument(DocNum num)
+{
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = topLevelItem(i);
+        if (docNumOf(item) != num)
+            continue;
+        const QSignalBlocker blocker(this);
+        setCurrentItem(item);
+        scrollToItem(item);
+        m_openedEntry = item;
+        return true;
+    }
+    return false;
+}
+
+void DocumentList::showCurrentDocument(DocNum num, const QString &title)
+{
+    m_context.status.setPanel(4, title, QStringLiteral("Current Document:") + numberText(num) + QStringLiteral("  ") + title);
 }
 
 void DocumentList::sortByColumn(int column)

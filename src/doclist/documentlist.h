@@ -34,6 +34,11 @@ public:
     QTreeWidgetItem *selectedEntry() const;
     // Opens the selected entry: current document, panel 4 and `documentOpened`.
     void openSelectedEntry();
+    // Makes the entry of `num` the current, selected one without opening it
+    // (the pane already shows it). Returns false when it is not listed.
+    bool selectDocument(DocNum num);
+    // Panel 4 names the document the pane shows.
+    void showCurrentDocument(DocNum num, const QString &title);
     void sortByColumn(int column);
     void setDocumentMenu(QMenu *menu) { m_documentMenu = menu; }
     bool isSortedList() const { return m_sorted; }

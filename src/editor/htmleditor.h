@@ -1,32 +1,127 @@
 #pragma once
 
-#include <QTextEdit>
+#include "editor/editcommands.h"
+
+#include <QTextCharFormat>
+#include <QVariant>
 #include <QWidget>
+
+#include <memory>
+
+class QKeyEvent;
+class QMouseEvent;
+class QTextEdit;
 
 namespace folio {
 
-// The HTML editing control of the document pane: one document as HTML,
-// shown read-only (browse mode) or editable.
+class DocumentPrinter;
+class FindTextDialog;
+class FontChooser;
+class SafeTextDocument;
+class SelectionFormat;
+class TextFormatter;
+class UrlOpener;
+
+// The HTML editing control of the document pane ("DHTMLEdit1"): one
+// document as HTML, shown read-only (browse mode) or editable, with the
+// editing commands of the formatting bar (see editcommands.h).
+//
+// A stored document never makes the control read a file or go to the
+// network (SafeTextDocument); links open only for http, https and mailto.
 class HtmlEditor : public QWidget
 {
     Q_OBJECT
 public:
     explicit HtmlEditor(QWidget *parent = nullptr);
+    ~HtmlEditor() override;
 
+    // The whole document as HTML; setting it replaces the document (the
+    // empty text gives an empty one), clears undo and the modified flag, and
+    // emits documentComplete().
     QString documentHtml() const;
     void setDocumentHtml(const QString &html);
+
+    // Browse mode: the document can be read, selected and copied, and its
+    // links followed, but not changed.
     bool browseMode() const { return m_browseMode; }
     void setBrowseMode(bool browse);
+
+    // Whether the user changed the document since the last setDocumentHtml().
+    bool isModified() const;
+
+    // Runs command `id` on the selection. Returns the font name (QString)
+    // for GetFontName and the HTML font size 1-7 (int, 0 when mixed or
+    // unknown) for GetFontSize; for the other commands true when it ran and
+    // false when it was not available or its argument was unusable, in
+    // which case nothing changed.
+    QVariant execCommand(int id, int option = CommandOption::Default, const QVariant &argument = {});
+    // One of the CommandState values for the current selection.
+    int queryStatus(int id) const;
+
+    // Prints the document through the document printer; the same as Ctrl+P
+    // while the control has the focus.
+    bool printDocument();
+
+    void setUrlOpener(std::shared_ptr<UrlOpener> opener);
+    void setDocumentPrinter(std::shared_ptr<DocumentPrinter> printer);
+    void setFontChooser(std::shared_ptr<FontChooser> chooser);
+
     QTextEdit *textEdit() const { return m_edit; }
 
 Q_SIGNALS:
+    // A document given to setDocumentHtml() is loaded.
     void documentComplete();
+    // The selection or the format at the caret changed.
     void displayChanged();
+    // The user clicked into the document.
     void clicked();
+    // The modified flag changed.
+    void modificationChanged(bool modified);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    struct CaretState
+    {
+        int position = -1;
+        int anchor = -1;
+        QTextCharFormat format;
+        bool operator==(const CaretState &) const = default;
+    };
+
+    SelectionFormat selectionFormat() const;
+    bool isAvailable(int id) const;
+    int latchState(int id) const;
+    bool runCommand(int id, int option, const QVariant &argument);
+    bool runFormatCommand(int id, const QVariant &argument);
+    bool setFontName(const QVariant &argument);
+    bool setFontSize(const QVariant &argument);
+    bool setForeColor(const QVariant &argument);
+    bool chooseFont();
+    void showFindDialog(const QVariant &argument);
+
+    bool handleKeyPress(QKeyEvent *event);
+    void handleMouse(QMouseEvent *event);
+    void openLink(const QString &href);
+    CaretState caretState() const;
+    void noteCaretActivity();
+    void announceDisplayChange();
+    void reportModification();
+
     QTextEdit *m_edit;
+    SafeTextDocument *m_document;
+    std::unique_ptr<TextFormatter> m_formatter;
+    FindTextDialog *m_findDialog = nullptr;
+    std::shared_ptr<UrlOpener> m_urlOpener;
+    std::shared_ptr<DocumentPrinter> m_printer;
+    std::shared_ptr<FontChooser> m_fontChooser;
     bool m_browseMode = true;
+    bool m_loading = false;
+    bool m_reportedModified = false;
+    int m_quiet = 0; // > 0 while a command or a load runs: one displayChanged at its end
+    CaretState m_lastCaret;
+    QString m_pressedAnchor;
 };
 
 } // namespace folio

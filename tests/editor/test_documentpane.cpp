@@ -309,6 +309,23 @@ private Q_SLOTS:
         QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
     }
 
+    void fontChoicesWaitForTheEditor()
+    {
+        // Until the editor has completed a document, a choice only hides the box.
+        QVERIFY(!m_window->state().editorReady());
+        FontBoxes &boxes = m_pane->fontBoxes();
+        m_pane->editor()->textEdit()->setPlainText(QStringLiteral("text"));
+        m_pane->editor()->textEdit()->selectAll();
+        const QString before = m_pane->editor()->documentHtml();
+        boxes.showSizeBox(10);
+        Q_EMIT boxes.sizeBox()->activated(6);
+        QVERIFY(!boxes.sizeBox()->isVisible());
+        QCOMPARE(m_pane->editor()->documentHtml(), before);
+        selectFolder(1);
+        trigger("DocAdd");  // an empty document completes
+        QVERIFY(m_window->state().editorReady());
+    }
+
     void fontBoxesFollowTheSelection()
     {
         selectFolder(1);

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QCache>
+#include <QImage>
+#include <QTextDocument>
+
+namespace folio {
+
+// A text document that never reaches outside itself for a resource. A stored
+// document is data, not a program: <img src="/etc/passwd">, file: and http:
+// pictures, style sheets on disk and the like must not make the program read
+// a file (a device such as /dev/zero would never end) or go to the network.
+// Pictures come only from data: URLs in the document or from resources added
+// to it with addResource(); every other picture shows a placeholder, and
+// other resources load as nothing.
+class SafeTextDocument : public QTextDocument
+{
+    Q_OBJECT
+public:
+    explicit SafeTextDocument(QObject *parent = nullptr);
+
+    // The picture shown for an image the document may not load.
+    static QImage placeholderImage();
+
+    // Forgets decoded pictures; for when the whole document is replaced.
+    void clearImageCache();
+
+protected:
+    QVariant loadResource(int type, const QUrl &name) override;
+
+private:
+    QImage embeddedImage(const QUrl &name);
+
+    // Decoding a data: picture on every repaint would make scrolling slow.
+    QCache<QString, QImage> m_images;
+};
+
+} // namespace folio

@@ -2,6 +2,7 @@
 
 #include "app/launcher.h"
 #include "app/mainwindow.h"
+#include "storage/atomicfile.h"
 #include "storage/database.h"
 
 #include <QCoreApplication>
@@ -43,6 +44,9 @@ void BenchSession::prepareWorkFolder()
         if (!QFile::copy(QDir(m_baseDir).filePath(name), work.filePath(name)))
             throw std::runtime_error("cannot copy " + name.toStdString() + " into the work folder");
         QFile::setPermissions(work.filePath(name), QFile::ReadOwner | QFile::WriteOwner);
+        // Written out now, so that the disk is not still busy with the copy
+        // while the first rows are measured.
+        syncFile(work.filePath(name));
     }
 }
 

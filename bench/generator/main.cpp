@@ -56,14 +56,8 @@ bool reusable(const QString &base, const GeneratorConfig &config)
     return manifest && manifest->describes(config) && live.isFile() && live.size() == manifest->fileBytes;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+void addOptions(QCommandLineParser &args)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QCommandLineParser args;
     args.setApplicationDescription(QStringLiteral("Makes a synthetic Folio Keeper knowledge base."));
     args.addHelpOption();
     args.addOptions({
@@ -77,6 +71,17 @@ int main(int argc, char **argv)
         {"template", "The empty template database.", "file", QStringLiteral(FOLIO_BENCH_TEMPLATE)},
         {"force", "Make the base even when a matching one exists."},
     });
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCommandLineParser args;
+    addOptions(args);
     args.process(app);
 
     const std::optional<GeneratorConfig> config = configFromArguments(args);

@@ -2,9 +2,12 @@
 // the shape the benchmarks rely on, and every page is what the editor writes.
 
 #include "editor/htmleditor.h"
+#include "generator/benchrandom.h"
 #include "generator/folderplan.h"
+#include "generator/htmlcomposer.h"
 #include "generator/kbgenerator.h"
 #include "generator/manifest.h"
+#include "generator/namemaker.h"
 #include "generator/vocabulary.h"
 #include "support/testsupport.h"
 
@@ -15,6 +18,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
+#include <QTextDocument>
 #include <stdexcept>
 
 using namespace folio::bench;
@@ -238,6 +242,50 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(std::runtime_error,
                                  KnowledgeBaseGenerator(impossible).generate(folder.path(), folder.file("missing.MDB")));
         QVERIFY(!QFile::exists(folder.file(Manifest::fileName())));
+    }
+
+    // Parents come before their children (the generator inserts in plan
+    // order), depths stay within the limit, and most folders sit near the top.
+    void folderPlansOfEveryShape()
+    {
+        const NameMaker names;
+        for (const auto &[folders, depth] : QList<std::pair<int, int>>{{10000, 8}, {5, 8}, {50, 1}, {50, 2}}) {
+            GeneratorConfig config;
+            config.folders = folders;
+            config.maxDepth = depth;
+            BenchRandom random(99);
+            const FolderPlan plan(config, names, random);
+            QCOMPARE(plan.folders().size(), folders);
+            QCOMPARE(plan.deepest(), std::min(depth, folders));
+            int shallow = 0;
+            for (int i = 0; i < plan.folders().size(); ++i) {
+                const PlannedFolder &f = plan.folders().at(i);
+                QVERIFY(f.parent < i);
+                QCOMPARE(f.depth, f.parent < 0 ? 1 : plan.folders().at(f.parent).depth + 1);
+                shallow += f.depth <= 4;
+            }
+            QVERIFY(shallow * 10 >= folders * 7);
+            QCOMPARE(plan.folders().at(plan.switchFolder()).name, FolderPlan::switchFolderName());
+        }
+    }
+
+    void composedPagesHoldTitleAndKeywordsAsText()
+    {
+        const Vocabulary vocabulary;
+        const HtmlComposer composer(vocabulary, BenchRandom(4));
+        const QString title = QStringLiteral("<b>Tom & \"Jerry\"</b> l’été");
+        for (qsizetype target : {qsizetype(100), qsizetype(20000), qsizetype(300000)}) {
+            BenchRandom random(target);
+            const QString html = composer.compose(random, title, {KeywordOne, KeywordTwoCharacters}, target);
+            QVERIFY(html.size() >= target);
+            QVERIFY(html.size() < target + 20000);
+            QTextDocument document;
+            document.setHtml(html);
+            const QString text = document.toPlainText();
+            QVERIFY(text.startsWith(title + QLatin1Char('\n')));
+            QCOMPARE(text.count(KeywordOne), 1);
+            QCOMPARE(text.count(KeywordTwoCharacters), 1);
+        }
     }
 
     void presetsHaveTheAskedSizes()

@@ -1,0 +1,23 @@
+#include "runner/benchcases.h"
+
+#include "runner/documentbench.h"
+#include "runner/filebench.h"
+#include "runner/searchbench.h"
+#include "runner/startupbench.h"
+#include "runner/windowbench.h"
+
+namespace folio::bench {
+
+QList<BenchCase> benchCases()
+{
+    return {
+        {QStringLiteral("startup"), measureStartup},
+        {QStringLiteral("tree"), measureTreeLoad},
+        {QStringLiteral("switch"), measureFolderSwitch},
+        {QStringLiteral("document"), measureDocumentOpenSave},
+        {QStringLiteral("search"), measureSearch},
+        {QStringLiteral("file"), measureFileOperations},
+    };
+}
+
+} // namespace folio::bench

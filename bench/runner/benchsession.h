@@ -1,0 +1,48 @@
+#pragma once
+
+#include "generator/manifest.h"
+
+#include <QString>
+#include <memory>
+
+namespace folio {
+class MainWindow;
+}
+
+namespace folio::bench {
+
+// What the benchmarks share: the generated base (read only), a work folder
+// holding a fresh copy of it (the program folder every measurement runs
+// in, so saves, compaction and restores never touch the base), and the real
+// main window on that folder, loaded and shown on first use.
+class BenchSession
+{
+public:
+    BenchSession(QString baseDir, QString workDir, Manifest manifest);
+    ~BenchSession();
+
+    const Manifest &manifest() const { return m_manifest; }
+    QString baseDir() const { return m_baseDir; }
+    QString workDir() const { return m_workDir; }
+    QString liveDatabasePath() const;
+
+    // Empties the work folder and copies the base into it.
+    void prepareWorkFolder();
+    // The main window on the work folder, as a user sees it after start-up
+    // (the start-up tip stopped). Throws std::runtime_error when it cannot load.
+    MainWindow &window();
+    // Closes the window (its unload runs), for measurements that need the
+    // program folder to themselves.
+    void closeWindow();
+
+private:
+    QString m_baseDir;
+    QString m_workDir;
+    Manifest m_manifest;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+// Lets the window reach the state a user would see: shown, exposed and painted.
+void showAndPaint(MainWindow &window);
+
+} // namespace folio::bench

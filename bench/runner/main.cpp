@@ -1,0 +1,120 @@
+// foliok-bench: measures the program's own code paths, in-process and
+// headless, on a knowledge base made by foliok-benchgen, and prints a table.
+//
+//   foliok-bench --preset large --seed 1 --data-root bench/data
+#include "generator/generatorconfig.h"
+#include "generator/manifest.h"
+#include "runner/benchcases.h"
+#include "runner/benchsession.h"
+#include "runner/resulttable.h"
+#include "runner/startupbench.h"
+#include "storage/database.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+#include <cstdio>
+#include <sqlite3.h>
+
+using namespace folio::bench;
+
+namespace {
+
+QtMessageHandler defaultHandler = nullptr;
+
+// The offscreen platform says on every shown window that it cannot pass size
+// hints on: nothing to act on, and it would bury the table.
+void dropOffscreenNoise(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.contains(QLatin1String("does not support propagateSizeHints")))
+        return;
+    defaultHandler(type, context, message);
+}
+
+void say(const QString &text)
+{
+    std::printf("%s\n", qPrintable(text));
+    std::fflush(stdout);
+}
+
+QString baseFolder(const QCommandLineParser &args)
+{
+    if (args.isSet("base"))
+        return QDir(args.value("base")).absolutePath();
+    std::optional<GeneratorConfig> config = GeneratorConfig::fromPreset(args.value("preset"));
+    if (!config)
+        return {};
+    config->seed = args.value("seed").toULongLong();
+    return QDir(args.value("data-root")).absoluteFilePath(config->baseName());
+}
+
+QString describe(const Manifest &m)
+{
+    return QStringLiteral("Base: preset %1, seed %2: %3 folders (deepest level %4), %5 documents, %6 of 1-5 MB; "
+                          "%7 MB of HTML; KB97.MDB %8 MB.\nQt %9, SQLite %10, %11 processors.")
+        .arg(m.config.preset).arg(m.config.seed).arg(m.config.folders).arg(m.deepestLevel)
+        .arg(m.config.documents).arg(m.config.largeDocuments).arg(m.htmlBytes / 1e6, 0, 'f', 0)
+        .arg(m.fileBytes / 1e6, 0, 'f', 0).arg(QString::fromLatin1(qVersion()))
+        .arg(QString::fromLatin1(sqlite3_libversion())).arg(QThread::idealThreadCount());
+}
+
+int runBenchmarks(const QCommandLineParser &args)
+{
+    const QString base = baseFolder(args);
+    const std::optional<Manifest> manifest = Manifest::read(QDir(base).filePath(Manifest::fileName()));
+    if (base.isEmpty() || !manifest || !QFile::exists(QDir(base).filePath(folio::LiveDatabaseName))) {
+        say(QStringLiteral("no generated knowledge base in %1: run foliok-benchgen first").arg(base));
+        return 2;
+    }
+    const QStringList only = args.value("only").split(QLatin1Char(','), Qt::SkipEmptyParts);
+    BenchSession session(base, base + QStringLiteral("-run"), *manifest);
+    ResultTable table;
+    try {
+        session.prepareWorkFolder();
+    } catch (const std::exception &e) {
+        say(QString::fromLocal8Bit(e.what()));
+        return 1;
+    }
+    say(describe(*manifest));
+    for (const BenchCase &c : benchCases()) {
+        if (!only.isEmpty() && !only.contains(c.name))
+            continue;
+        say(QStringLiteral("measuring %1 ...").arg(c.name));
+        try {
+            c.run(session, table);
+        } catch (const std::exception &e) {
+            table.add(BenchRow::failed(c.name, c.name, QString::fromLocal8Bit(e.what())));
+        }
+    }
+    session.closeWindow();
+    say(QString());
+    std::fputs(table.render().toUtf8().constData(), stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    defaultHandler = qInstallMessageHandler(dropOffscreenNoise);
+    QApplication app(argc, argv);
+    QCommandLineParser args;
+    args.setApplicationDescription(QStringLiteral("Measures Folio Keeper on a generated knowledge base."));
+    args.addHelpOption();
+    args.addOptions({
+        {"preset", "small or large.", "name", "small"},
+        {"seed", "Seed the base was generated with.", "number", "1"},
+        {"data-root", "Folder that holds the bases.", "folder", "bench/data"},
+        {"base", "A generated base folder (instead of preset and seed).", "folder"},
+        {"only", "Comma-separated areas: startup, tree, switch, document, search, file.", "names"},
+        {StartupChildOption, "Internal: one start-up, reported on standard output.", "program-folder"},
+    });
+    args.process(app);
+    if (args.isSet(StartupChildOption))
+        return runStartupChild(args.value(StartupChildOption));
+    return runBenchmarks(args);
+}

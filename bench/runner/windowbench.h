@@ -1,0 +1,14 @@
+#pragma once
+
+namespace folio::bench {
+
+class BenchSession;
+class ResultTable;
+
+// Filling the folder tree from the database (the tree's own reload).
+void measureTreeLoad(BenchSession &session, ResultTable &table);
+// Selecting the folder that holds the most documents in the tree: the
+// tree's selection handling fills the document list.
+void measureFolderSwitch(BenchSession &session, ResultTable &table);
+
+} // namespace folio::bench

@@ -6,6 +6,7 @@
 
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <QTextList>
 
 namespace folio::bench {

@@ -68,6 +68,8 @@ MainWindow::MainWindow(const QString &programDir, QWidget *parent)
     m_tipTimer->setInterval(1000);
     connect(m_tipTimer, &QTimer::timeout, this, &MainWindow::showStartupTip);
     resize(twips(8955), twips(5730) + menuBar()->sizeHint().height());
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 MainWindow::~MainWindow() = default;

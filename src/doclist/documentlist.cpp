@@ -107,8 +107,7 @@ bool DocumentList::loadDocumentList(DirNum folder)
         auto *item = new DocumentItem(QStringList{QString(), numberText(d.num), d.title, d.changed});
         item->setIcon(0, m_documentIcon);
         item->setData(0, DocNumRole, d.num);
-        const QDateTime when = parseChangeDate(d.changed);
-        item->setData(0, DateKeyRole, when.isValid() ? when.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min());
+        item->setData(0, DateKeyRole, changeDateSortKey(d.changed));
         items.append(item);
     }
     {

@@ -23,6 +23,31 @@ QDateTime parseChangeDate(const QString &text)
     return QDateTime::fromString(text.trimmed(), ChangeDateFormat);
 }
 
+qint64 changeDateSortKey(QStringView text)
+{
+    // MM-dd-yyyy HH:mm:ss: digits at fixed places, separators between.
+    static constexpr char shape[] = "00-00-0000 00:00:00";
+    text = text.trimmed();
+    if (text.size() != qsizetype(sizeof(shape) - 1))
+        return -1;
+    qint64 fields[6] = {};
+    int field = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (shape[i] == '0') {
+            if (c < u'0' || c > u'9')
+                return -1;
+            fields[field] = fields[field] * 10 + (c - u'0');
+        } else if (c != char16_t(shape[i])) {
+            return -1;
+        } else {
+            ++field;
+        }
+    }
+    const qint64 month = fields[0], day = fields[1], year = fields[2];
+    return ((((year * 100 + month) * 100 + day) * 100 + fields[3]) * 100 + fields[4]) * 100 + fields[5];
+}
+
 QList<DocumentSummary> DocumentStore::listDocuments(DirNum folder) const
 {
     const QString operation = QStringLiteral("read the documents of the folder");

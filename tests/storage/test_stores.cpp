@@ -197,6 +197,13 @@ private Q_SLOTS:
         QCOMPARE(formatChangeDate(moment), QStringLiteral("12-05-2026 09:07:45"));
         QCOMPARE(parseChangeDate(QStringLiteral("12-05-2026 09:07:45")), moment);
         QVERIFY(!parseChangeDate(QStringLiteral("2026-12-05")).isValid());
+        // Sort keys follow time, not text: December 2025 before January 2026.
+        QVERIFY(changeDateSortKey(u"12-31-2025 23:59:59") < changeDateSortKey(u"01-01-2026 00:00:00"));
+        QVERIFY(changeDateSortKey(u"01-01-2026 00:00:00") < changeDateSortKey(u"01-01-2026 00:00:01"));
+        QCOMPARE(changeDateSortKey(u"12-05-2026 09:07:45"), Q_INT64_C(20261205090745));
+        QCOMPARE(changeDateSortKey(u"2026-12-05 09:07:45"), -1);
+        QCOMPARE(changeDateSortKey(u"12/05/2026 09:07:45"), -1);
+        QCOMPARE(changeDateSortKey(u""), -1);
     }
 
     void failuresNameTheOperation()

@@ -358,9 +358,10 @@ bool HtmlEditor::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_edit) {
         auto *key = static_cast<QKeyEvent *>(event);
-        // Ctrl+P belongs to the control while it has the focus, even when
-        // a window around it has a shortcut on the same keys.
-        if (event->type() == QEvent::ShortcutOverride && key->matches(QKeySequence::Print)) {
+        // Ctrl+P and Ctrl+F belong to the control while it has the focus,
+        // even when a window around it has a shortcut on the same keys.
+        if (event->type() == QEvent::ShortcutOverride
+            && (key->matches(QKeySequence::Print) || key->matches(QKeySequence::Find))) {
             event->accept();
             return true;
         }
@@ -377,6 +378,10 @@ bool HtmlEditor::handleKeyPress(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Print)) {
         printDocument();
+        return true;
+    }
+    if (event->matches(QKeySequence::Find)) {
+        execCommand(EditCommand::FindText);
         return true;
     }
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;

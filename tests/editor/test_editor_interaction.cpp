@@ -114,7 +114,7 @@ void EditorInteractionTest::findDialogFindsAndWraps()
 {
     auto editor = editorWith("<p>alpha beta</p><p>gamma Beta</p><p>beta end</p>", true);
     QVERIFY(placeCaret(*editor, "gamma", 0));
-    QVERIFY(editor->execCommand(EditCommand::FindText).toBool());
+    QTest::keyClick(editor->textEdit(), Qt::Key_F, Qt::ControlModifier);  // the keyboard way in
     QDialog *dialog = editor->findChild<QDialog *>("frmFindText");
     QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
     auto *text = dialog->findChild<QLineEdit *>("txtFindText");

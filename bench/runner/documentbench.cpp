@@ -9,6 +9,9 @@
 #include "runner/resulttable.h"
 #include "storage/documentstore.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <stdexcept>
 
@@ -19,6 +22,7 @@ namespace {
 constexpr int OpenRuns = 20;
 // Enough runs for a 99th percentile.
 constexpr int SaveRuns = 100;
+constexpr int TypingRuns = 200;
 
 // How a document reaches the screen: the document pane's own load (read,
 // put into the editor), then painted.
@@ -37,6 +41,19 @@ void saveDocument(MainWindow &window, DocNum num)
     window.state().setCurrentDocNum(num);
     if (window.documentPane().saveDocument() != DocumentPane::Stored)
         throw std::runtime_error("the save was refused");
+}
+
+// One keystroke in edit mode as the user types it: the character goes in,
+// the editor reports the change of display, the font boxes follow, and
+// the editor repaints.
+void typeCharacter(MainWindow &window)
+{
+    QTextEdit *text = window.documentPane().editor()->textEdit();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QCoreApplication::sendEvent(text, &press);
+    QCoreApplication::sendEvent(text, &release);
+    text->viewport()->repaint();
 }
 
 } // namespace
@@ -62,6 +79,16 @@ void measureDocumentOpenSave(BenchSession &session, ResultTable &table)
     openDocument(window, m.oneMegabyteDocument);
     const QList<double> saves = timeRuns(SaveRuns, [&] { saveDocument(window, m.oneMegabyteDocument); });
     table.add(BenchRow::measured("save-1mb", QStringLiteral("save document"), size, saves, saveGoals));
+
+    // Typing in the middle of the open document, in edit mode.
+    window.documentPane().setEditMode(1);
+    QTextCursor middle(editor->textEdit()->document());
+    middle.setPosition(editor->textEdit()->document()->characterCount() / 2);
+    editor->textEdit()->setTextCursor(middle);
+    const QList<double> keys = timeRuns(TypingRuns, [&] { typeCharacter(window); });
+    window.documentPane().setEditMode(0);
+    table.add(BenchRow::measured("type-1mb", QStringLiteral("type a character"), size, keys,
+                                 {Goal::below(16, QStringLiteral("< 16 ms (one frame)"))}));
 }
 
 } // namespace folio::bench

@@ -17,8 +17,8 @@ namespace folio {
 
 namespace {
 
-constexpr int DocNumRole = Qt::UserRole + 1;
-constexpr int DateKeyRole = Qt::UserRole + 2;
+constexpr int DocNumRole = Qt::UserRole;
+constexpr int DateKeyRole = Qt::UserRole + 1;
 
 // Compares numbers as numbers, dates as moments in time and titles the way
 // names are ordered everywhere else.

@@ -163,10 +163,12 @@ QVariant HtmlEditor::execCommand(int id, int option, const QVariant &argument)
 
 int HtmlEditor::queryStatus(int id) const
 {
+    // One font (or size) over the whole selection is "latched", several
+    // are "mixed".
     if (id == EditCommand::GetFontName)
-        return selectionFormat().fontFamily() ? CommandState::Enabled : CommandState::Ninched;
+        return selectionFormat().fontFamily() ? CommandState::Latched : CommandState::Ninched;
     if (id == EditCommand::GetFontSize)
-        return selectionFormat().htmlFontSize() ? CommandState::Enabled : CommandState::Ninched;
+        return selectionFormat().htmlFontSize() ? CommandState::Latched : CommandState::Ninched;
     if (!isKnownCommand(id))
         return CommandState::NotSupported;
     if (!isAvailable(id))

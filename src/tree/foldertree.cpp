@@ -159,6 +159,9 @@ void FolderTree::mousePressEvent(QMouseEvent *event)
     m_pressedSelected = under && under->isSelected() ? under : nullptr;
     if (event->button() != Qt::RightButton) {
         QTreeWidget::mousePressEvent(event);
+        // A click where there is no folder, with none selected, says so.
+        if (!under && selectedItems().isEmpty())
+            selectionHandling();
         return;
     }
     if (under)

@@ -17,7 +17,7 @@ class FolderTree : public QTreeWidget
 {
     Q_OBJECT
 public:
-    static constexpr int DirNumRole = Qt::UserRole + 1;
+    static constexpr int DirNumRole = Qt::UserRole;
     // Deeper folders are not shown: the tree control and the eye both give
     // up long before, and a damaged file must not exhaust the stack.
     static constexpr int MaxDepth = 250;

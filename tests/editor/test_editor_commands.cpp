@@ -146,9 +146,9 @@ void EditorCommandsTest::fontNameAndSizeQueries()
     auto editor = editorWith("<p><font face=\"Arial\" size=\"2\">small</font> <font face=\"Courier\" size=\"7\">"
                              "big</font> <span style=\"font-size:14pt\">exact</span> default</p>");
     QVERIFY(selectText(*editor, "small"));
-    QCOMPARE(editor->queryStatus(GetFontName), CommandState::Enabled);
+    QCOMPARE(editor->queryStatus(GetFontName), CommandState::Latched);
     QCOMPARE(editor->execCommand(GetFontName).toString(), QStringLiteral("Arial"));
-    QCOMPARE(editor->queryStatus(GetFontSize), CommandState::Enabled);
+    QCOMPARE(editor->queryStatus(GetFontSize), CommandState::Latched);
     QCOMPARE(editor->execCommand(GetFontSize).toInt(), 2);
     QVERIFY(placeCaret(*editor, "big", 1));
     QCOMPARE(editor->execCommand(GetFontName).toString(), QStringLiteral("Courier"));

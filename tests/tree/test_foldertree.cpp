@@ -123,7 +123,7 @@ private Q_SLOTS:
         QVERIFY(window);
         FolderTree &tree = window->folderTree();
         QLabel *panel3 = window->findChild<QLabel *>(QStringLiteral("Panel3"));
-        tree.selectionHandling();
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(5, tree.viewport()->height() - 3));
         QCOMPARE(panel3->text(), QStringLiteral("NULL"));
         QCOMPARE(panel3->toolTip(), QStringLiteral("None Folder Selected"));
         QCOMPARE(window->state().currentDirNum(), DirNum(0));

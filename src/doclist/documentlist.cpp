@@ -149,12 +149,6 @@ void DocumentList::followSelection()
         openEntry(item);
 }
 
-void DocumentList::openSelectedEntry()
-{
-    if (QTreeWidgetItem *item = selectedEntry())
-        openEntry(item);
-}
-
 void DocumentList::openEntry(QTreeWidgetItem *item)
 {
     m_openedEntry = item;

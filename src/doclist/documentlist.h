@@ -32,8 +32,6 @@ public:
     QList<DocNum> selectedDocNums() const;
     // The entry the user last opened or moved to, when it is selected.
     QTreeWidgetItem *selectedEntry() const;
-    // Opens the selected entry: current document, panel 4 and `documentOpened`.
-    void openSelectedEntry();
     // Makes the entry of `num` the current, selected one without opening it
     // (the pane already shows it). Returns false when it is not listed.
     bool selectDocument(DocNum num);
@@ -41,9 +39,6 @@ public:
     void showCurrentDocument(DocNum num, const QString &title);
     void sortByColumn(int column);
     void setDocumentMenu(QMenu *menu) { m_documentMenu = menu; }
-    bool isSortedList() const { return m_sorted; }
-    int sortKey() const { return m_sortKey; }
-    Qt::SortOrder sortOrderValue() const { return m_sortOrder; }
 
 Q_SIGNALS:
     // The user opened an entry; the document pane should show it.

@@ -18,11 +18,6 @@ QString formatChangeDate(const QDateTime &moment)
     return moment.toLocalTime().toString(ChangeDateFormat);
 }
 
-QDateTime parseChangeDate(const QString &text)
-{
-    return QDateTime::fromString(text.trimmed(), ChangeDateFormat);
-}
-
 qint64 changeDateSortKey(QStringView text)
 {
     // MM-dd-yyyy HH:mm:ss: digits at fixed places, separators between.

@@ -13,8 +13,6 @@ class Database;
 // The change date as stored: month-day-year hours:minutes:seconds, local
 // time, for example 12-05-2026 13:45:10.
 QString formatChangeDate(const QDateTime &moment);
-// Reads a stored change date back; invalid when the text is in another form.
-QDateTime parseChangeDate(const QString &text);
 // A number that orders stored change dates by time (yyyyMMddHHmmss), or -1
 // for a text in another form. Cheap enough for thousands of list entries.
 qint64 changeDateSortKey(QStringView text);

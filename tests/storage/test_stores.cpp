@@ -195,8 +195,7 @@ private Q_SLOTS:
     {
         const QDateTime moment(QDate(2026, 12, 5), QTime(9, 7, 45));
         QCOMPARE(formatChangeDate(moment), QStringLiteral("12-05-2026 09:07:45"));
-        QCOMPARE(parseChangeDate(QStringLiteral("12-05-2026 09:07:45")), moment);
-        QVERIFY(!parseChangeDate(QStringLiteral("2026-12-05")).isValid());
+        QCOMPARE(changeDateSortKey(formatChangeDate(moment)), Q_INT64_C(20261205090745));
         // Sort keys follow time, not text: December 2025 before January 2026.
         QVERIFY(changeDateSortKey(u"12-31-2025 23:59:59") < changeDateSortKey(u"01-01-2026 00:00:00"));
         QVERIFY(changeDateSortKey(u"01-01-2026 00:00:00") < changeDateSortKey(u"01-01-2026 00:00:01"));

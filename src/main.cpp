@@ -3,8 +3,8 @@
 #include "app/launcher.h"
 #include "app/mainwindow.h"
 #include "app/splash.h"
-#include "app/terminationsignals.h"
-#include "app/version.h"
+#include "shell/terminationsignals.h"
+#include "shell/version.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -4,7 +4,7 @@
 #include "editor/documentpane.h"
 #include "editor/htmleditor.h"
 #include "editor/titlebox.h"
-#include "app/appstate.h"
+#include "shell/appstate.h"
 #include "runner/benchsession.h"
 #include "runner/resulttable.h"
 #include "storage/documentstore.h"
@@ -39,7 +39,7 @@ void openDocument(MainWindow &window, DocNum num)
 void saveDocument(MainWindow &window, DocNum num)
 {
     window.state().setCurrentDocNum(num);
-    if (window.documentPane().saveDocument() != DocumentPane::Stored)
+    if (window.documentPane().saveDocument() != SaveOutcome::Stored)
         throw std::runtime_error("the save was refused");
 }
 
@@ -81,12 +81,12 @@ void measureDocumentOpenSave(BenchSession &session, ResultTable &table)
     table.add(BenchRow::measured("save-1mb", QStringLiteral("save document"), size, saves, saveGoals));
 
     // Typing in the middle of the open document, in edit mode.
-    window.documentPane().setEditMode(1);
+    window.documentPane().setEditMode(EditMode::Edit);
     QTextCursor middle(editor->textEdit()->document());
     middle.setPosition(editor->textEdit()->document()->characterCount() / 2);
     editor->textEdit()->setTextCursor(middle);
     const QList<double> keys = timeRuns(TypingRuns, [&] { typeCharacter(window); });
-    window.documentPane().setEditMode(0);
+    window.documentPane().setEditMode(EditMode::Browse);
     table.add(BenchRow::measured("type-1mb", QStringLiteral("type a character"), size, keys,
                                  {Goal::below(16, QStringLiteral("< 16 ms (one frame)"))}));
 }

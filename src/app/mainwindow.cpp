@@ -1,17 +1,20 @@
 #include "app/mainwindow.h"
 
-#include "app/colors.h"
-#include "app/commands.h"
-#include "app/messageboard.h"
-#include "app/notices.h"
-#include "app/settings.h"
-#include "app/statuspanel.h"
-#include "app/twips.h"
-#include "app/version.h"
+#include "doclist/documentactions.h"
 #include "doclist/documentlist.h"
 #include "editor/documentpane.h"
+#include "editor/editoractions.h"
 #include "editor/fontboxes.h"
 #include "layout/panelayout.h"
+#include "shell/busyscope.h"
+#include "shell/colors.h"
+#include "shell/commands.h"
+#include "shell/messageboard.h"
+#include "shell/notices.h"
+#include "shell/statuspanel.h"
+#include "shell/twips.h"
+#include "shell/version.h"
+#include "tree/folderactions.h"
 #include "tree/foldertree.h"
 
 #include <QCloseEvent>
@@ -19,7 +22,6 @@
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -44,24 +46,25 @@ QToolBar *makeToolBar(const QString &name, QWidget *parent, Qt::Orientation orie
 
 } // namespace
 
-MainWindow::MainWindow(const QString &programDir, QWidget *parent)
+MainWindow::MainWindow(const QString &programDir, Prompts prompts, QWidget *parent)
     : QMainWindow(parent)
-    , m_programDir(programDir)
-    , m_db(programDir)
-    , m_folders(m_db)
-    , m_documents(m_db)
-    , m_lock(programDir)
+    , m_session(programDir)
+    , m_prompts(std::move(prompts))
     , m_status(new StatusPanel(this))
     , m_board(new MessageBoard(this))
     , m_notices(new Notices(*m_board, this))
-    , m_context{m_db, m_folders, m_documents, m_state, *m_board, *m_notices, *m_status}
+    , m_context{m_session,  m_session.database(), m_session.folders(), m_session.documents(),
+                m_state,    *m_board,             *m_notices,         *m_status,
+                m_prompts}
 {
     setObjectName(QStringLiteral("frmMain"));
     setStatusBar(m_status);
+    // Before any pane hears of a replaced file, nothing is current any more.
+    connect(&m_session, &Session::aboutToReopen, &m_state, &AppState::forgetCurrent);
     buildPanes();
     m_commands = new Commands(this);
     m_commands->populate(m_toolbarDir, m_toolbarDoc, menuBar());
-    connectCommands();
+    bindCommands();
     m_tipTimer = new QTimer(this);
     m_tipTimer->setObjectName(QStringLiteral("Timer1"));
     m_tipTimer->setSingleShot(true);
@@ -101,52 +104,31 @@ void MainWindow::buildPanes()
     makeToolBar(QStringLiteral("ToolBar2"), m_hSplitter, Qt::Vertical);
     makeToolBar(QStringLiteral("Toolbar1"), m_vSplitter);
 
-    connect(m_tree, &FolderTree::folderSelected, m_list, &DocumentList::loadDocumentList);
-    connectDocumentPane();
+    connectPanes();
 }
 
-// The pane asks; the main window lends it the list and the document toolbar.
-void MainWindow::connectDocumentPane()
+// The editing pane borrows the list and the document toolbar while it
+// edits, and hands the list the document to select when it is done.
+void MainWindow::connectPanes()
 {
-    m_pane->setListSelectionQuery([this] { return m_list->selectedEntry() != nullptr; });
-    connect(m_list, &DocumentList::documentOpened, m_pane, &DocumentPane::loadDocument);
-    connect(m_pane, &DocumentPane::browsingEnabled, this, [this](bool enabled) {
-        m_list->setEnabled(enabled);
-        enableToolbarButtons(m_toolbarDoc, enabled);
-    });
-    connect(m_pane, &DocumentPane::listReloadRequested, m_list, &DocumentList::loadDocumentList);
-    connect(m_pane, &DocumentPane::documentStored, this, [this](DocNum num, const QString &title) {
-        m_list->showCurrentDocument(num, title);
-        m_pendingSelection = num;
-    });
-    // After a save the list is refilled; the stored document becomes its
-    // selected entry.
-    connect(m_pane, &DocumentPane::browsingEnabled, this, [this](bool enabled) {
-        if (enabled && m_pendingSelection != 0)
-            m_list->selectDocument(m_pendingSelection);
-        m_pendingSelection = 0;
-    });
-    connect(&m_state, &AppState::editModeChanged, this, [this] {
+    connect(m_pane, &DocumentPane::editingFinished, m_list, &DocumentList::showAfterEditing);
+    connect(&m_state, &AppState::editModeChanged, this, [this](EditMode mode) {
+        enableToolbarButtons(m_toolbarDoc, mode == EditMode::Browse);
         if (m_loaded)
             relayout();
     });
 }
 
-// Commands reach the panes here. Commands whose operations are not part of
-// the program yet are left unconnected: they do nothing.
-void MainWindow::connectCommands()
+// Each area offers its commands; commands whose operations are not part of
+// the program yet are left unbound and do nothing.
+void MainWindow::bindCommands()
 {
-    auto run = [this](const QString &key, auto work) {
-        connect(m_commands->action(key), &QAction::triggered, this, [this, work] { m_notices->guard(work); });
-    };
-    run(QStringLiteral("DocAdd"), [this] { m_pane->newDocument(); });
-    run(QStringLiteral("DocChg"), [this] { m_pane->editDocument(); });
-    m_tree->setFolderMenu(m_commands->folderMenu());
-    m_list->setDocumentMenu(m_commands->documentMenu());
-    auto *deleteDocuments = new QShortcut(QKeySequence::Delete, m_list, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(deleteDocuments, &QShortcut::activated, m_commands->action(QStringLiteral("DocDel")), &QAction::trigger);
-    auto *deleteFolder = new QShortcut(QKeySequence::Delete, m_tree, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(deleteFolder, &QShortcut::activated, m_commands->action(QStringLiteral("DirDel")), &QAction::trigger);
+    m_folderActions = std::make_unique<FolderActions>(*m_tree, *m_commands);
+    m_documentActions = std::make_unique<DocumentActions>(*m_list, *m_commands);
+    m_editorActions = std::make_unique<EditorActions>(*m_pane);
+    m_commands->bind(m_folderActions->bindings(), *m_notices);
+    m_commands->bind(m_documentActions->bindings(), *m_notices);
+    m_commands->bind(m_editorActions->bindings(), *m_notices);
 }
 
 MainWindow::LoadResult MainWindow::load()
@@ -154,17 +136,12 @@ MainWindow::LoadResult MainWindow::load()
     m_state.setAppVersion(appVersion());
     setWindowTitle(QStringLiteral("Folio Keeper V") + m_state.appVersion());
 
-    if (m_lock.acquire() == InstanceLock::Result::HeldByOther)
-        return {false, ExitAlreadyRunning, QStringLiteral("I am running now, you need not to start me again")};
-
-    m_state.setStoredVersion(SettingsFile(m_programDir).readVersion(m_state.appVersion()));
-    m_state.setEditMode(0);
-
-    const OpenResult opened = m_db.open();
+    const Session::OpenOutcome opened = m_session.open(m_state.appVersion());
     if (!opened.ok()) {
-        m_lock.release();
-        return {false, ExitDatabaseProblem, opened.message};
+        const int code = opened.status == SessionStart::AlreadyRunning ? ExitAlreadyRunning : ExitDatabaseProblem;
+        return {false, code, opened.message};
     }
+    m_state.setEditMode(EditMode::Browse);
     m_state.setCurrentDirNum(0);
     m_state.setCurrentDocNum(0);
 
@@ -172,18 +149,18 @@ MainWindow::LoadResult MainWindow::load()
     m_listHeight = (height() - m_coolBar1->sizeHint().height() - m_status->sizeHint().height()) / 2;
     relayout();
     m_pane->fontBoxes().fillFontBoxes();
-    m_pane->setEditMode(0);
+    m_pane->setEditMode(EditMode::Browse);
     m_board->park(m_list->y() + m_central->y() + twips(100));
-
-    m_status->setDbStatus(1);
-    m_tree->loadRootFolders();
-    relayout();
-    m_status->setDbStatus(0);
-
-    if (!m_db.isWritable())
+    {
+        BusyScope busy(*m_status);
+        m_tree->loadRootFolders();
+        relayout();
+    }
+    const Database &db = m_session.database();
+    if (!db.isWritable())
         m_notices->failure(QStringLiteral("%1 cannot be written (the file or its folder is read-only): "
                                           "changes cannot be saved.")
-                               .arg(m_db.filePath()));
+                               .arg(db.filePath()));
     m_loaded = true;
     m_tipTimer->start();
     return {true, 0, {}};
@@ -197,7 +174,7 @@ void MainWindow::relayout()
     in.area = QSize(m_central->width(), m_central->height() - barHeight);
     in.treeWidth = m_treeWidth;
     in.listHeight = m_listHeight;
-    in.editMode = m_state.editMode() != 0;
+    in.editMode = m_state.isEditing();
     in.verticalBar = twips(195);
     in.horizontalBar = twips(225);
     const PaneGeometry g = computePaneLayout(in);
@@ -223,7 +200,7 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 void MainWindow::showStartupTip()
 {
     relayout();
-    m_board->showMessageBoard(1, MessageBoard::OkButton, StartupTip, InformColor);
+    m_board->showMessageBoard(BoardMode::Show, BoardButtons::Ok, StartupTip, InformColor);
 }
 
 void MainWindow::registerSecondaryWindow(QWidget *window)
@@ -252,12 +229,10 @@ void MainWindow::unload()
     m_unloaded = true;
     m_tipTimer->stop();
     m_board->shutDown();
-    m_db.close();
-    SettingsFile(m_programDir).writeVersion(m_state.storedVersion());
     for (const QPointer<QWidget> &window : std::as_const(m_secondaryWindows))
         if (window)
             window->close();
-    m_lock.release();
+    m_session.close();
 }
 
 } // namespace folio

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "app/appcontext.h"
-#include "app/appstate.h"
-#include "app/instancelock.h"
-#include "storage/database.h"
-#include "storage/documentstore.h"
-#include "storage/folderstore.h"
+#include "shell/appcontext.h"
+#include "shell/appstate.h"
+#include "shell/prompts.h"
+#include "shell/session.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -17,20 +15,23 @@ class QToolBar;
 namespace folio {
 
 class Commands;
+class DocumentActions;
 class DocumentList;
 class DocumentPane;
+class EditorActions;
+class FolderActions;
 class FolderTree;
 class MessageBoard;
 class Notices;
 class StatusPanel;
 
-// The main window: creates the panes, the commands and the message board,
-// connects them, and runs the load and unload of the program.
+// The main window: creates the session, the panes, the commands and the
+// message board and connects them. Each pane owns its behaviour.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit MainWindow(const QString &programDir, QWidget *parent = nullptr);
+    explicit MainWindow(const QString &programDir, Prompts prompts = Prompts::desktop(), QWidget *parent = nullptr);
     ~MainWindow() override;
 
     struct LoadResult
@@ -49,13 +50,14 @@ public:
 
     AppContext &context() { return m_context; }
     AppState &state() { return m_state; }
-    Database &database() { return m_db; }
+    Session &session() { return m_session; }
+    Database &database() { return m_session.database(); }
     MessageBoard &board() { return *m_board; }
     FolderTree &folderTree() { return *m_tree; }
     DocumentList &documentList() { return *m_list; }
     DocumentPane &documentPane() { return *m_pane; }
     Commands &commands() { return *m_commands; }
-    QString programDir() const { return m_programDir; }
+    QString programDir() const { return m_session.programDir(); }
 
     // Windows of the program besides this one; the unload closes them.
     void registerSecondaryWindow(QWidget *window);
@@ -68,17 +70,14 @@ protected:
 
 private:
     void buildPanes();
-    void connectCommands();
-    void connectDocumentPane();
+    void connectPanes();
+    void bindCommands();
     void showStartupTip();
     void unload();
 
-    QString m_programDir;
+    Session m_session;
     AppState m_state;
-    Database m_db;
-    FolderStore m_folders;
-    DocumentStore m_documents;
-    InstanceLock m_lock;
+    Prompts m_prompts;
     StatusPanel *m_status;
     MessageBoard *m_board;
     Notices *m_notices;
@@ -94,9 +93,11 @@ private:
     QWidget *m_hSplitter;   // bar right of the tree
     QWidget *m_vSplitter;   // bar under the list
     Commands *m_commands;
+    std::unique_ptr<FolderActions> m_folderActions;
+    std::unique_ptr<DocumentActions> m_documentActions;
+    std::unique_ptr<EditorActions> m_editorActions;
     QTimer *m_tipTimer;
     QList<QPointer<QWidget>> m_secondaryWindows;
-    DocNum m_pendingSelection = 0;
     int m_treeWidth = 0;
     int m_listHeight = 0;
     bool m_loaded = false;

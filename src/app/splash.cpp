@@ -1,6 +1,6 @@
 #include "app/splash.h"
 
-#include "app/twips.h"
+#include "shell/twips.h"
 
 #include <QGuiApplication>
 #include <QPainter>

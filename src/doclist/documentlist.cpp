@@ -1,10 +1,12 @@
 #include "doclist/documentlist.h"
 
-#include "app/appcontext.h"
-#include "app/appstate.h"
-#include "app/notices.h"
-#include "app/statuspanel.h"
-#include "app/twips.h"
+#include "shell/appcontext.h"
+#include "shell/appstate.h"
+#include "shell/busyscope.h"
+#include "shell/notices.h"
+#include "shell/numbertext.h"
+#include "shell/session.h"
+#include "shell/twips.h"
 #include "storage/documentstore.h"
 #include "storage/nameorder.h"
 
@@ -82,11 +84,17 @@ DocumentList::DocumentList(AppContext &context, QWidget *parent)
         if (item == m_pressedCurrent)
             openEntry(item);
     });
+    connect(this, &QTreeWidget::itemSelectionChanged, this, &DocumentList::noteEntrySelection);
+    connect(&m_context.state, &AppState::folderSelected, this, &DocumentList::followFolder);
+    connect(&m_context.state, &AppState::documentSelected, this, &DocumentList::followDocument);
+    connect(&m_context.state, &AppState::editModeChanged, this,
+            [this](EditMode mode) { setEnabled(mode == EditMode::Browse); });
+    connect(&m_context.session, &Session::reopened, this, &DocumentList::clearAfterReopen);
 }
 
 QString DocumentList::numberText(DocNum num)
 {
-    return QString::number(num).rightJustified(6, QLatin1Char('0'));
+    return documentNumberText(num);
 }
 
 DocNum DocumentList::docNumOf(const QTreeWidgetItem *item)
@@ -96,8 +104,7 @@ DocNum DocumentList::docNumOf(const QTreeWidgetItem *item)
 
 bool DocumentList::loadDocumentList(DirNum folder)
 {
-    m_context.state.setCurrentDirNum(folder);
-    m_context.status.setDbStatus(1);
+    BusyScope busy(m_context.status);
     QList<DocumentSummary> documents;
     const bool read = m_context.notices.guard([&] { documents = m_context.documents.listDocuments(folder); });
 
@@ -120,8 +127,45 @@ bool DocumentList::loadDocumentList(DirNum folder)
         if (m_sorted)
             sortItems(m_sortKey, m_sortOrder);
     }
-    m_context.status.setDbStatus(0);
+    noteEntrySelection();
     return read;
+}
+
+void DocumentList::showAfterEditing(DocNum num)
+{
+    loadDocumentList(m_context.state.currentDirNum());
+    if (num != 0)
+        selectDocument(num);
+}
+
+// A folder chosen anywhere is listed here; no folder leaves the list as it is.
+void DocumentList::followFolder(DirNum num)
+{
+    if (num != 0)
+        loadDocumentList(num);
+}
+
+// A document chosen elsewhere (find, drop, delete) gets its entry selected;
+// one chosen here already has it.
+void DocumentList::followDocument(DocNum num)
+{
+    if (docNumOf(m_openedEntry) != num || !m_openedEntry->isSelected())
+        selectDocument(num);
+}
+
+void DocumentList::noteEntrySelection()
+{
+    m_context.state.setDocumentEntrySelected(selectedEntry() != nullptr);
+}
+
+// The rows listed belong to a file that is gone.
+void DocumentList::clearAfterReopen()
+{
+    const QSignalBlocker blocker(this);
+    m_pressedCurrent = nullptr;
+    m_openedEntry = nullptr;
+    clear();
+    noteEntrySelection();
 }
 
 QTreeWidgetItem *DocumentList::selectedEntry() const
@@ -152,10 +196,7 @@ void DocumentList::followSelection()
 void DocumentList::openEntry(QTreeWidgetItem *item)
 {
     m_openedEntry = item;
-    const DocNum num = docNumOf(item);
-    m_context.state.setCurrentDocNum(num);
-    Q_EMIT documentOpened(num);
-    showCurrentDocument(num, item->text(TitleColumn));
+    m_context.state.selectDocument(docNumOf(item));
 }
 
 bool DocumentList::selectDocument(DocNum num)
@@ -165,17 +206,14 @@ bool DocumentList::selectDocument(DocNum num)
         if (docNumOf(item) != num)
             continue;
         const QSignalBlocker blocker(this);
+        clearSelection();
         setCurrentItem(item);
         scrollToItem(item);
         m_openedEntry = item;
+        noteEntrySelection();
         return true;
     }
     return false;
-}
-
-void DocumentList::showCurrentDocument(DocNum num, const QString &title)
-{
-    m_context.status.setPanel(4, title, QStringLiteral("Current Document:") + numberText(num) + QStringLiteral("  ") + title);
 }
 
 void DocumentList::sortByColumn(int column)

@@ -12,7 +12,8 @@ struct AppContext;
 
 // The document list (upper right pane): the documents of the current
 // folder in report view. Sub-item 1 holds the zero-filled number, which is
-// what ties an entry to its row.
+// what ties an entry to its row. It lists the folder the shared state
+// selects, and opening an entry selects that document in the state.
 class DocumentList : public QTreeWidget
 {
     Q_OBJECT
@@ -21,9 +22,12 @@ public:
 
     DocumentList(AppContext &context, QWidget *parent = nullptr);
 
-    // Lists the documents of `folder` (and makes it the current folder).
-    // Keeps the chosen sort. Returns false when the list could not be read.
+    // Lists the documents of `folder`. Keeps the chosen sort. Returns false
+    // when the list could not be read.
     bool loadDocumentList(DirNum folder);
+    // Editing ended: the current folder is listed again and the entry of
+    // `num` (when not 0) is selected without opening it again.
+    void showAfterEditing(DocNum num);
 
     // The zero-filled number text: at least six digits, longer numbers whole.
     static QString numberText(DocNum num);
@@ -35,14 +39,8 @@ public:
     // Makes the entry of `num` the current, selected one without opening it
     // (the pane already shows it). Returns false when it is not listed.
     bool selectDocument(DocNum num);
-    // Panel 4 names the document the pane shows.
-    void showCurrentDocument(DocNum num, const QString &title);
     void sortByColumn(int column);
     void setDocumentMenu(QMenu *menu) { m_documentMenu = menu; }
-
-Q_SIGNALS:
-    // The user opened an entry; the document pane should show it.
-    void documentOpened(folio::DocNum num);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -51,6 +49,10 @@ protected:
 private:
     void followSelection();
     void openEntry(QTreeWidgetItem *item);
+    void followFolder(DirNum num);
+    void followDocument(DocNum num);
+    void noteEntrySelection();
+    void clearAfterReopen();
 
     AppContext &m_context;
     QMenu *m_documentMenu = nullptr;

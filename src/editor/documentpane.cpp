@@ -1,11 +1,14 @@
 #include "editor/documentpane.h"
 
-#include "app/appcontext.h"
-#include "app/appstate.h"
-#include "app/icons.h"
-#include "app/messageboard.h"
-#include "app/notices.h"
-#include "app/statuspanel.h"
+#include "shell/appcontext.h"
+#include "shell/appstate.h"
+#include "shell/busyscope.h"
+#include "shell/icons.h"
+#include "shell/messageboard.h"
+#include "shell/notices.h"
+#include "shell/prompts.h"
+#include "shell/session.h"
+#include "shell/statuspanel.h"
 #include "editor/fontboxes.h"
 #include "editor/formattingbar.h"
 #include "editor/htmleditor.h"
@@ -50,7 +53,12 @@ DocumentPane::DocumentPane(AppContext &context, QWidget *parent)
     layout->addWidget(m_coolBar);
     layout->addWidget(m_editor, 1);
     m_title->setReadOnly(true);
-    connect(m_editor, &HtmlEditor::documentComplete, this, [this] { m_context.status.setDbStatus(0); });
+    m_editor->setUrlOpener(m_context.prompts.urls);
+    m_editor->setDocumentPrinter(m_context.prompts.printer);
+    m_editor->setFontChooser(m_context.prompts.font);
+    m_formatting->setColorChooser(m_context.prompts.color);
+    connect(&m_context.state, &AppState::documentSelected, this, &DocumentPane::loadDocument);
+    connect(&m_context.session, &Session::reopened, this, &DocumentPane::followReopen);
 }
 
 void DocumentPane::buildCoolBar()
@@ -81,20 +89,25 @@ void DocumentPane::buildCoolBar()
 
 void DocumentPane::loadDocument(DocNum num)
 {
-    m_context.status.setDbStatus(1);
+    BusyScope busy(m_context.status);
     m_context.state.setCurrentDocNum(num);
     std::optional<Document> document;
     const bool read = m_context.notices.guard([&] { document = m_context.documents.readDocument(num); });
-    m_context.status.setDbStatus(2);
+    busy.show(DbStatus::Loading);
     if (read && document) {
         m_title->setText(document->title);
         m_loadedTitle = m_title->text();
         m_editor->setDocumentHtml(document->html);
+        showTitleInPanel();
     }
-    m_context.status.setDbStatus(0);
 }
 
-int DocumentPane::saveDocument()
+void DocumentPane::showTitleInPanel()
+{
+    m_context.status.showCurrentDocument(m_context.state.currentDocNum(), m_loadedTitle);
+}
+
+SaveOutcome DocumentPane::saveDocument()
 {
     AppState &state = m_context.state;
     const bool isNew = state.currentDocNum() == 0;
@@ -108,10 +121,10 @@ int DocumentPane::saveDocument()
             notice = LongTitleNotice;
         if (!notice.isEmpty()) {
             m_context.board.inform(notice);
-            return Refused;
+            return SaveOutcome::Refused;
         }
     }
-    m_context.status.setDbStatus(1);
+    BusyScope busy(m_context.status);
     const QString title = m_title->text();
     const QString html = m_editor->documentHtml();
     const QString changed = formatChangeDate(QDateTime::currentDateTime());
@@ -122,22 +135,19 @@ int DocumentPane::saveDocument()
         else
             m_context.documents.updateDocument(stored, title, html, changed);
     });
-    m_context.status.setDbStatus(0);
     if (!ok)
-        return Refused;  // the notice says why; the user's text stays in the pane
+        return SaveOutcome::Refused;  // the notice says why; the user's text stays in the pane
     // The pane now shows the stored document: revising it again must
     // update this row, not add another one.
     state.setCurrentDocNum(stored);
     m_loadedTitle = title;
-    Q_EMIT documentStored(stored, title);
-    return Stored;
+    showTitleInPanel();
+    return SaveOutcome::Stored;
 }
 
-void DocumentPane::setEditMode(int mode)
+void DocumentPane::setEditMode(EditMode mode)
 {
-    if (mode != 0 && mode != 1)
-        return;
-    const bool edit = mode == 1;
+    const bool edit = mode == EditMode::Edit;
     m_fonts->setEnabled(edit);
     m_editor->setBrowseMode(!edit);
     m_title->setReadOnly(!edit);
@@ -150,8 +160,7 @@ void DocumentPane::setEditMode(int mode)
 
 void DocumentPane::newDocument()
 {
-    Q_EMIT browsingEnabled(false);
-    setEditMode(1);
+    setEditMode(EditMode::Edit);
     m_context.state.setCurrentDocNum(0);
     clearDocument();
     m_title->setFocus();
@@ -159,19 +168,18 @@ void DocumentPane::newDocument()
 
 void DocumentPane::editDocument()
 {
-    if (m_listHasSelection && !m_listHasSelection())
+    if (!m_context.state.documentEntrySelected())
         return;
-    Q_EMIT browsingEnabled(false);
-    setEditMode(1);
+    setEditMode(EditMode::Edit);
     loadDocument(m_context.state.currentDocNum());
     m_editor->setFocus();
 }
 
 bool DocumentPane::saveAndBrowse()
 {
-    if (m_context.state.editMode() != 1)
+    if (!m_context.state.isEditing())
         return false;
-    if (saveDocument() != Stored)
+    if (saveDocument() != SaveOutcome::Stored)
         return false;
     leaveEditing(false);
     return true;
@@ -179,22 +187,34 @@ bool DocumentPane::saveAndBrowse()
 
 void DocumentPane::cancelEditing()
 {
-    if (m_context.state.editMode() != 1)
+    if (!m_context.state.isEditing())
         return;
     leaveEditing(true);
 }
 
 void DocumentPane::leaveEditing(bool reloadStored)
 {
-    setEditMode(0);
-    Q_EMIT listReloadRequested(m_context.state.currentDirNum());
+    setEditMode(EditMode::Browse);
     if (reloadStored) {
         if (m_context.state.currentDocNum() != 0)
             loadDocument(m_context.state.currentDocNum());
         else
             clearDocument();
     }
-    Q_EMIT browsingEnabled(true);
+    Q_EMIT editingFinished(m_context.state.currentDocNum());
+}
+
+// The file was replaced: a document shown for reading is gone with it; one
+// being written stays, as a new document not yet stored anywhere.
+void DocumentPane::followReopen()
+{
+    if (m_context.state.isEditing()) {
+        m_context.state.setCurrentDocNum(0);
+        m_loadedTitle.clear();
+        return;
+    }
+    clearDocument();
+    m_context.status.showCurrentDocument(0, QString());
 }
 
 void DocumentPane::clearDocument()
@@ -206,14 +226,14 @@ void DocumentPane::clearDocument()
 
 bool DocumentPane::hasUnsavedChanges() const
 {
-    return m_context.state.editMode() == 1 && (m_editor->isModified() || m_title->text() != m_loadedTitle);
+    return m_context.state.isEditing() && (m_editor->isModified() || m_title->text() != m_loadedTitle);
 }
 
 bool DocumentPane::confirmClose()
 {
     if (!hasUnsavedChanges())
         return true;
-    if (m_context.board.askOverriding(SaveBeforeClosing) != 1)
+    if (m_context.board.askOverriding(SaveBeforeClosing) != BoardAnswer::Yes)
         return true;
     return saveAndBrowse();
 }

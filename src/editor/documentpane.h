@@ -3,13 +3,16 @@
 #include "storage/types.h"
 
 #include <QFrame>
-#include <functional>
 
 class QToolBar;
 
 namespace folio {
 
 struct AppContext;
+enum class EditMode;
+
+// What became of a save.
+enum class SaveOutcome { Stored, Refused };
 class FontBoxes;
 class FormattingBar;
 class HtmlEditor;
@@ -23,9 +26,6 @@ class DocumentPane : public QFrame
 {
     Q_OBJECT
 public:
-    static constexpr int Stored = 0;
-    static constexpr int Refused = 1;
-
     DocumentPane(AppContext &context, QWidget *parent = nullptr);
 
     HtmlEditor *editor() const { return m_editor; }
@@ -35,18 +35,14 @@ public:
     FormattingBar *formattingBar() const { return m_formatting; }
     FontBoxes &fontBoxes() const { return *m_fonts; }
 
-    // Whether the document list has a selected entry: revising needs one.
-    void setListSelectionQuery(std::function<bool()> query) { m_listHasSelection = std::move(query); }
-
     // Reads a document into the pane; a number without a row leaves the
     // pane as it is.
     void loadDocument(DocNum num);
     // Stores the pane's document; Refused (with a notice) when a new
     // document has no folder or no title or too long a title, or when the
     // store failed. The pane is not changed either way.
-    int saveDocument();
-    // 0 browse mode, 1 edit mode; other values do nothing.
-    void setEditMode(int mode);
+    SaveOutcome saveDocument();
+    void setEditMode(EditMode mode);
     void newDocument();
     void editDocument();
     // The save and cancel keys.
@@ -59,17 +55,16 @@ public:
     bool confirmClose();
 
 Q_SIGNALS:
-    // The list and the document toolbar are usable (browse) or not (edit).
-    void browsingEnabled(bool enabled);
-    // The document list should show this folder again.
-    void listReloadRequested(folio::DirNum folder);
-    // A document was stored: select it in the list.
-    void documentStored(folio::DocNum num, const QString &title);
+    // Editing ended (saved or cancelled); `num` is the document the pane
+    // now shows (0: none), to be selected in the list.
+    void editingFinished(folio::DocNum num);
 
 private:
     void buildCoolBar();
     void clearDocument();
     void leaveEditing(bool reloadStored);
+    void showTitleInPanel();
+    void followReopen();
 
     AppContext &m_context;
     QWidget *m_coolBar;
@@ -78,7 +73,6 @@ private:
     HtmlEditor *m_editor;
     FontBoxes *m_fonts;
     FormattingBar *m_formatting;
-    std::function<bool()> m_listHasSelection;
     QString m_loadedTitle;
 };
 

@@ -1,7 +1,7 @@
 #include "editor/fontboxes.h"
 
-#include "app/appstate.h"
-#include "app/twips.h"
+#include "shell/appstate.h"
+#include "shell/twips.h"
 #include "editor/htmleditor.h"
 
 #include <QAbstractItemView>

@@ -1,7 +1,8 @@
 #include "editor/formattingbar.h"
 
-#include "app/icons.h"
-#include "editor/colorchooser.h"
+#include "shell/icons.h"
+#include "editor/htmlcolor.h"
+#include "shell/prompts.h"
 #include "editor/editcommands.h"
 #include "editor/fontboxes.h"
 #include "editor/htmleditor.h"
@@ -51,7 +52,7 @@ FormattingBar::FormattingBar(HtmlEditor &editor, TitleBox &title, FontBoxes &fon
     , m_title(title)
     , m_fonts(fonts)
     , m_coolBar(coolBar)
-    , m_colors(std::make_shared<DialogColorChooser>())
+    , m_colors(Prompts::desktop().color)
 {
     setObjectName(QStringLiteral("Toolbar4"));
     setIconSize(QSize(16, 16));

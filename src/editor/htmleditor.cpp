@@ -1,8 +1,6 @@
 #include "editor/htmleditor.h"
 
-#include "editor/desktopurlopener.h"
-#include "editor/dialogdocumentprinter.h"
-#include "editor/dialogfontchooser.h"
+#include "shell/prompts.h"
 #include "editor/findtextdialog.h"
 #include "editor/htmlfontsize.h"
 #include "editor/safetextdocument.h"
@@ -85,9 +83,9 @@ HtmlEditor::HtmlEditor(QWidget *parent)
     , m_edit(new QTextEdit(this))
     , m_document(new SafeTextDocument(m_edit))
     , m_formatter(std::make_unique<TextFormatter>(*m_edit))
-    , m_urlOpener(std::make_shared<DesktopUrlOpener>())
-    , m_printer(std::make_shared<DialogDocumentPrinter>())
-    , m_fontChooser(std::make_shared<DialogFontChooser>())
+    , m_urlOpener(Prompts::desktop().urls)
+    , m_printer(Prompts::desktop().printer)
+    , m_fontChooser(Prompts::desktop().font)
 {
     setObjectName(QStringLiteral("DHTMLEdit1"));
     setToolTip(QStringLiteral("Browser/Editor Area"));

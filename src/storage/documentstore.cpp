@@ -2,6 +2,7 @@
 
 #include "storage/database.h"
 #include "storage/nameorder.h"
+#include "storage/statement.h"
 #include "storage/storageerror.h"
 
 #include <QSqlQuery>
@@ -45,16 +46,11 @@ qint64 changeDateSortKey(QStringView text)
 
 QList<DocumentSummary> DocumentStore::listDocuments(DirNum folder) const
 {
-    const QString operation = QStringLiteral("read the documents of the folder");
-    QSqlQuery q(m_db.connection());
-    q.setForwardOnly(true);
-    prepareOrThrow(q,
-                   QStringLiteral("SELECT DocNum, DocName, ChgDate FROM DocTable WHERE DirNum = ? "
-                                  "ORDER BY DocName COLLATE %1, DocNum")
-                       .arg(QLatin1String(NameOrderCollation)),
-                   operation);
-    q.addBindValue(folder);
-    execOrThrow(q, operation);
+    QSqlQuery q = runStatement(m_db.connection(),
+                               QStringLiteral("SELECT DocNum, DocName, ChgDate FROM DocTable WHERE DirNum = ? "
+                                              "ORDER BY DocName COLLATE %1, DocNum")
+                                   .arg(QLatin1String(NameOrderCollation)),
+                               {folder}, QStringLiteral("read the documents of the folder"));
     QList<DocumentSummary> documents;
     while (q.next())
         documents.append(DocumentSummary{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString()});
@@ -63,13 +59,10 @@ QList<DocumentSummary> DocumentStore::listDocuments(DirNum folder) const
 
 std::optional<Document> DocumentStore::readDocument(DocNum num) const
 {
-    const QString operation = QStringLiteral("read the document");
-    QSqlQuery q(m_db.connection());
-    q.setForwardOnly(true);
-    prepareOrThrow(q, QStringLiteral("SELECT DocNum, DirNum, DocName, Text, ChgDate FROM DocTable WHERE DocNum = ?"),
-                   operation);
-    q.addBindValue(num);
-    execOrThrow(q, operation);
+    QSqlQuery q = runStatement(m_db.connection(),
+                               QStringLiteral("SELECT DocNum, DirNum, DocName, Text, ChgDate FROM DocTable "
+                                              "WHERE DocNum = ?"),
+                               {num}, QStringLiteral("read the document"));
     if (!q.next())
         return std::nullopt;
     return Document{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString(),
@@ -79,15 +72,9 @@ std::optional<Document> DocumentStore::readDocument(DocNum num) const
 DocNum DocumentStore::addDocument(DirNum folder, const QString &title, const QString &html,
                                   const QString &changed)
 {
-    const QString operation = QStringLiteral("store the new document");
-    QSqlQuery q(m_db.connection());
-    prepareOrThrow(q, QStringLiteral("INSERT INTO DocTable (DirNum, DocName, Text, ChgDate) VALUES (?, ?, ?, ?)"),
-                   operation);
-    q.addBindValue(folder);
-    q.addBindValue(textValue(title));
-    q.addBindValue(textValue(html));
-    q.addBindValue(textValue(changed));
-    execOrThrow(q, operation);
+    const QSqlQuery q = runStatement(
+        m_db.connection(), QStringLiteral("INSERT INTO DocTable (DirNum, DocName, Text, ChgDate) VALUES (?, ?, ?, ?)"),
+        {folder, textValue(title), textValue(html), textValue(changed)}, QStringLiteral("store the new document"));
     return q.lastInsertId().toLongLong();
 }
 
@@ -95,37 +82,27 @@ void DocumentStore::updateDocument(DocNum num, const QString &title, const QStri
                                    const QString &changed)
 {
     const QString operation = QStringLiteral("save the document");
-    QSqlQuery q(m_db.connection());
-    prepareOrThrow(q, QStringLiteral("UPDATE DocTable SET DocName = ?, Text = ?, ChgDate = ? WHERE DocNum = ?"),
-                   operation);
-    q.addBindValue(textValue(title));
-    q.addBindValue(textValue(html));
-    q.addBindValue(textValue(changed));
-    q.addBindValue(num);
-    execOrThrow(q, operation);
+    const QSqlQuery q = runStatement(
+        m_db.connection(), QStringLiteral("UPDATE DocTable SET DocName = ?, Text = ?, ChgDate = ? WHERE DocNum = ?"),
+        {textValue(title), textValue(html), textValue(changed), num}, operation);
     if (q.numRowsAffected() == 0)
         throw StorageError(operation, QStringLiteral("the document no longer exists in the database"));
 }
 
 bool DocumentStore::deleteDocument(DocNum num)
 {
-    const QString operation = QStringLiteral("delete the document");
-    QSqlQuery q(m_db.connection());
-    prepareOrThrow(q, QStringLiteral("DELETE FROM DocTable WHERE DocNum = ?"), operation);
-    q.addBindValue(num);
-    execOrThrow(q, operation);
-    return q.numRowsAffected() > 0;
+    return runStatement(m_db.connection(), QStringLiteral("DELETE FROM DocTable WHERE DocNum = ?"), {num},
+                        QStringLiteral("delete the document"))
+               .numRowsAffected()
+        > 0;
 }
 
 bool DocumentStore::moveDocument(DocNum num, DirNum folder)
 {
-    const QString operation = QStringLiteral("move the document");
-    QSqlQuery q(m_db.connection());
-    prepareOrThrow(q, QStringLiteral("UPDATE DocTable SET DirNum = ? WHERE DocNum = ?"), operation);
-    q.addBindValue(folder);
-    q.addBindValue(num);
-    execOrThrow(q, operation);
-    return q.numRowsAffected() > 0;
+    return runStatement(m_db.connection(), QStringLiteral("UPDATE DocTable SET DirNum = ? WHERE DocNum = ?"),
+                        {folder, num}, QStringLiteral("move the document"))
+               .numRowsAffected()
+        > 0;
 }
 
 } // namespace folio

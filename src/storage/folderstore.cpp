@@ -2,6 +2,7 @@
 
 #include "storage/database.h"
 #include "storage/nameorder.h"
+#include "storage/statement.h"
 #include "storage/storageerror.h"
 #include "storage/transaction.h"
 
@@ -15,25 +16,34 @@ namespace {
 
 Folder readFolder(const QSqlQuery &q)
 {
-    return Folder{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
+    return Folder{q.value(0).toLongLong(), q.value(1).toString(), folderKindFromAttr(q.value(2).toString()),
                   q.value(3).toLongLong()};
 }
 
 } // namespace
 
+FolderKind folderKindFromAttr(const QString &attr)
+{
+    if (attr == QLatin1String("R"))
+        return FolderKind::Root;
+    if (attr == QLatin1String("D"))
+        return FolderKind::Sub;
+    return FolderKind::Unreachable;
+}
+
+QString attrForKind(FolderKind kind)
+{
+    return kind == FolderKind::Root ? QStringLiteral("R") : QStringLiteral("D");
+}
+
 QList<Folder> FolderStore::select(const QString &where, const QVariantList &values,
                                   const QString &operation) const
 {
-    QSqlQuery q(m_db.connection());
-    q.setForwardOnly(true);
-    prepareOrThrow(q,
-                   QStringLiteral("SELECT DirNum, DirName, Attr, Parent FROM DirTable %1 "
-                                  "ORDER BY DirName COLLATE %2, DirNum")
-                       .arg(where, QLatin1String(NameOrderCollation)),
-                   operation);
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    execOrThrow(q, operation);
+    QSqlQuery q = runStatement(m_db.connection(),
+                               QStringLiteral("SELECT DirNum, DirName, Attr, Parent FROM DirTable %1 "
+                                              "ORDER BY DirName COLLATE %2, DirNum")
+                                   .arg(where, QLatin1String(NameOrderCollation)),
+                               values, operation);
     QList<Folder> folders;
     while (q.next())
         folders.append(readFolder(q));
@@ -66,38 +76,27 @@ std::optional<Folder> FolderStore::folder(DirNum num) const
 
 DirNum FolderStore::addFolder(const QString &name, DirNum parent)
 {
-    const QString operation = QStringLiteral("add the folder");
-    QSqlQuery q(m_db.connection());
-    prepareOrThrow(q, QStringLiteral("INSERT INTO DirTable (DirName, Attr, Parent, Child) VALUES (?, ?, ?, 0)"),
-                   operation);
-    q.addBindValue(textValue(name));
-    q.addBindValue(parent == 0 ? QStringLiteral("R") : QStringLiteral("D"));
-    q.addBindValue(parent);
-    execOrThrow(q, operation);
+    const QSqlQuery q = runStatement(
+        m_db.connection(), QStringLiteral("INSERT INTO DirTable (DirName, Attr, Parent, Child) VALUES (?, ?, ?, 0)"),
+        {textValue(name), attrForKind(parent == 0 ? FolderKind::Root : FolderKind::Sub), parent},
+        QStringLiteral("add the folder"));
     return q.lastInsertId().toLongLong();
 }
 
 bool FolderStore::renameFolder(DirNum num, const QString &name)
 {
-    const QString operation = QStringLiteral("rename the folder");
-    QSqlQuery q(m_db.connection());
-    prepareOrThrow(q, QStringLiteral("UPDATE DirTable SET DirName = ? WHERE DirNum = ?"), operation);
-    q.addBindValue(textValue(name));
-    q.addBindValue(num);
-    execOrThrow(q, operation);
-    return q.numRowsAffected() > 0;
+    return runStatement(m_db.connection(), QStringLiteral("UPDATE DirTable SET DirName = ? WHERE DirNum = ?"),
+                        {textValue(name), num}, QStringLiteral("rename the folder"))
+               .numRowsAffected()
+        > 0;
 }
 
 bool FolderStore::hasContents(DirNum num) const
 {
-    const QString operation = QStringLiteral("look into the folder");
-    QSqlQuery q(m_db.connection());
-    prepareOrThrow(q, QStringLiteral("SELECT EXISTS (SELECT 1 FROM DirTable WHERE Parent = ? AND Attr = 'D') "
-                                     "OR EXISTS (SELECT 1 FROM DocTable WHERE DirNum = ?)"),
-                   operation);
-    q.addBindValue(num);
-    q.addBindValue(num);
-    execOrThrow(q, operation);
+    QSqlQuery q = runStatement(m_db.connection(),
+                               QStringLiteral("SELECT EXISTS (SELECT 1 FROM DirTable WHERE Parent = ? AND Attr = 'D') "
+                                              "OR EXISTS (SELECT 1 FROM DocTable WHERE DirNum = ?)"),
+                               {num, num}, QStringLiteral("look into the folder"));
     return q.next() && q.value(0).toBool();
 }
 
@@ -107,11 +106,10 @@ bool FolderStore::deleteEmptyFolder(DirNum num)
     Transaction transaction(m_db.connection(), operation);
     if (hasContents(num))
         return false;
-    QSqlQuery q(m_db.connection());
-    prepareOrThrow(q, QStringLiteral("DELETE FROM DirTable WHERE DirNum = ?"), operation);
-    q.addBindValue(num);
-    execOrThrow(q, operation);
-    const bool deleted = q.numRowsAffected() > 0;
+    const bool deleted = runStatement(m_db.connection(), QStringLiteral("DELETE FROM DirTable WHERE DirNum = ?"),
+                                      {num}, operation)
+                             .numRowsAffected()
+        > 0;
     transaction.commit();
     return deleted;
 }
@@ -130,14 +128,11 @@ void FolderStore::moveFolder(DirNum num, DirNum newParent)
         const std::optional<Folder> f = folder(up);
         if (!f)
             throw StorageError(operation, QStringLiteral("the target folder no longer exists"));
-        up = f->attr == QLatin1String("D") ? f->parent : 0;
+        up = f->kind == FolderKind::Sub ? f->parent : 0;
     }
-    QSqlQuery q(m_db.connection());
-    prepareOrThrow(q, QStringLiteral("UPDATE DirTable SET Parent = ?, Attr = ? WHERE DirNum = ?"), operation);
-    q.addBindValue(newParent);
-    q.addBindValue(newParent == 0 ? QStringLiteral("R") : QStringLiteral("D"));
-    q.addBindValue(num);
-    execOrThrow(q, operation);
+    const QSqlQuery q = runStatement(
+        m_db.connection(), QStringLiteral("UPDATE DirTable SET Parent = ?, Attr = ? WHERE DirNum = ?"),
+        {newParent, attrForKind(newParent == 0 ? FolderKind::Root : FolderKind::Sub), num}, operation);
     if (q.numRowsAffected() == 0)
         throw StorageError(operation, QStringLiteral("the folder no longer exists"));
     transaction.commit();

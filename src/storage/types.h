@@ -10,11 +10,19 @@ namespace folio {
 using DirNum = qint64;
 using DocNum = qint64;
 
+// Where a folder sits: stored in the Attr column as "R" (top level) or "D"
+// (under its Parent). Any other stored value leaves the folder unreachable.
+enum class FolderKind { Root, Sub, Unreachable };
+
+FolderKind folderKindFromAttr(const QString &attr);
+// "R" or "D"; never asked for Unreachable.
+QString attrForKind(FolderKind kind);
+
 struct Folder
 {
     DirNum num = 0;
     QString name;
-    QString attr;        // "R" top-level, "D" sub-folder, anything else is unreachable
+    FolderKind kind = FolderKind::Unreachable;
     DirNum parent = 0;
 };
 

@@ -1,9 +1,11 @@
 #include "tree/foldertree.h"
 
-#include "app/appcontext.h"
-#include "app/appstate.h"
-#include "app/notices.h"
-#include "app/statuspanel.h"
+#include "shell/appcontext.h"
+#include "shell/appstate.h"
+#include "shell/busyscope.h"
+#include "shell/notices.h"
+#include "shell/session.h"
+#include "shell/statuspanel.h"
 #include "storage/folderstore.h"
 #include "storage/storageerror.h"
 
@@ -37,6 +39,8 @@ FolderTree::FolderTree(AppContext &context, QWidget *parent)
         if (item == m_pressedSelected)
             selectionHandling();
     });
+    connect(&m_context.state, &AppState::folderSelected, this, &FolderTree::followFolder);
+    connect(&m_context.session, &Session::reopened, this, &FolderTree::reloadAfterReopen);
 }
 
 DirNum FolderTree::dirNumOf(const QTreeWidgetItem *item)
@@ -54,21 +58,19 @@ QTreeWidgetItem *FolderTree::makeItem(DirNum num, const QString &name) const
 
 bool FolderTree::loadRootFolders()
 {
-    m_context.status.setDbStatus(1);
+    BusyScope busy(m_context.status);
     QList<Folder> folders;
-    if (!m_context.notices.guard([&] { folders = m_context.folders.allFolders(); })) {
-        m_context.status.setDbStatus(0);
+    if (!m_context.notices.guard([&] { folders = m_context.folders.allFolders(); }))
         return false;  // keep showing what was there
-    }
 
     // Children of every folder, in the name order the query returned.
     QHash<DirNum, QList<int>> children;
     QList<int> roots;
     for (int i = 0; i < folders.size(); ++i) {
         const Folder &f = folders.at(i);
-        if (f.attr == QLatin1String("R"))
+        if (f.kind == FolderKind::Root)
             roots.append(i);
-        else if (f.attr == QLatin1String("D"))
+        else if (f.kind == FolderKind::Sub)
             children[f.parent].append(i);
     }
 
@@ -112,7 +114,6 @@ bool FolderTree::loadRootFolders()
     addTopLevelItems(topItems);
     if (QTreeWidgetItem *current = itemForFolder(m_context.state.currentDirNum()))
         setCurrentItem(current);
-    m_context.status.setDbStatus(0);
     if (m_hiddenTooDeep > 0)
         m_context.notices.failure(
             QStringLiteral("Some folders are nested more than %1 levels deep and are not shown.").arg(MaxDepth));
@@ -140,17 +141,36 @@ QString FolderTree::fullPath(const QTreeWidgetItem *item)
 void FolderTree::selectionHandling()
 {
     const QList<QTreeWidgetItem *> selected = selectedItems();
-    QTreeWidgetItem *item = selected.isEmpty() ? nullptr : selected.first();
+    m_context.state.selectFolder(selected.isEmpty() ? 0 : dirNumOf(selected.first()));
+}
+
+void FolderTree::followFolder(DirNum num)
+{
+    QTreeWidgetItem *item = itemForFolder(num);
     if (!item) {
-        m_context.state.setCurrentDirNum(0);
-        m_context.status.setPanel(3, QStringLiteral("NULL"), QStringLiteral("None Folder Selected"));
+        m_context.status.showCurrentFolder(QString());
         return;
     }
-    const DirNum num = dirNumOf(item);
-    m_context.state.setCurrentDirNum(num);
-    Q_EMIT folderSelected(num);
-    const QString path = fullPath(item);
-    m_context.status.setPanel(3, path, QStringLiteral("Current Folder:") + path);
+    if (!item->isSelected() || currentItem() != item) {
+        const QSignalBlocker blocker(this);
+        for (QTreeWidgetItem *up = item->parent(); up; up = up->parent())
+            up->setExpanded(true);
+        setCurrentItem(item);
+        scrollToItem(item);
+    }
+    m_context.status.showCurrentFolder(fullPath(item));
+}
+
+// The file under the tree was replaced: its folders are read anew and none
+// is current (a number may now name another folder).
+void FolderTree::reloadAfterReopen()
+{
+    {
+        const QSignalBlocker blocker(this);
+        clearSelection();
+    }
+    loadRootFolders();
+    m_context.status.showCurrentFolder(QString());
 }
 
 void FolderTree::mousePressEvent(QMouseEvent *event)

@@ -11,8 +11,9 @@ namespace folio {
 struct AppContext;
 
 // The folder tree (left pane). Built whole from the folder table; each node
-// keeps its folder number. Selecting a node makes it the current folder and
-// lists its documents.
+// keeps its folder number. Selecting a node makes it the current folder
+// through the shared state, which lists its documents; the tree in turn
+// follows the state's folder selection and shows the path in panel 3.
 class FolderTree : public QTreeWidget
 {
     Q_OBJECT
@@ -34,20 +35,20 @@ public:
     QTreeWidgetItem *itemForFolder(DirNum num) const;
     // "/"-separated names from the top-level folder down to `item`.
     static QString fullPath(const QTreeWidgetItem *item);
-    // Runs the selection handling for the tree's selected node.
+    // Makes the tree's selected node the current folder (none: 0).
     void selectionHandling();
     void setFolderMenu(QMenu *menu) { m_folderMenu = menu; }
     int hiddenTooDeep() const { return m_hiddenTooDeep; }
-
-Q_SIGNALS:
-    // A folder was selected; the document list should show it.
-    void folderSelected(folio::DirNum num);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
     QTreeWidgetItem *makeItem(DirNum num, const QString &name) const;
+    // Follows the state: selects the folder's node (its ancestors expanded)
+    // and shows its path, or NULL for none.
+    void followFolder(DirNum num);
+    void reloadAfterReopen();
 
     AppContext &m_context;
     QMenu *m_folderMenu = nullptr;

@@ -1,7 +1,7 @@
 // The commands: every toolbar button and menu entry with its caption and
 // tool tip, one action per command everywhere, and the toolbar enabling.
 
-#include "app/commands.h"
+#include "shell/commands.h"
 #include "support/testsupport.h"
 
 #include <QAction>

@@ -1,10 +1,10 @@
 // Loading and unloading the real main window in a program folder.
 
 #include "app/launcher.h"
-#include "app/messageboard.h"
-#include "app/settings.h"
-#include "app/statuspanel.h"
-#include "app/version.h"
+#include "shell/messageboard.h"
+#include "shell/settings.h"
+#include "shell/statuspanel.h"
+#include "shell/version.h"
 #include "doclist/documentlist.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
@@ -140,7 +140,7 @@ private Q_SLOTS:
         QVERIFY(SettingsFile(folder.path()).writeVersion(QStringLiteral("01.09.07")));
         auto window = folio::test::openWindow(folder, false);
         QVERIFY(window);
-        QCOMPARE(window->state().storedVersion(), QStringLiteral("01.09.07"));
+        QCOMPARE(window->session().storedVersion(), QStringLiteral("01.09.07"));
         window->close();
         QCOMPARE(SettingsFile(folder.path()).readVersion(QString()), QStringLiteral("01.09.07"));
     }

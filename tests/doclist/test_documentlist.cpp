@@ -1,7 +1,7 @@
 // The document list: columns, zero fill, order, sorting by header clicks,
 // several selected entries, opening by click and keyboard, the pop-up menu.
 
-#include "app/appstate.h"
+#include "shell/appstate.h"
 #include "doclist/documentlist.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
@@ -73,14 +73,14 @@ private Q_SLOTS:
         QTreeWidgetItem *h = m_list->headerItem();
         QCOMPARE(QStringList({h->text(0), h->text(1), h->text(2), h->text(3)}),
                  QStringList({".", "No.", "Document Title", "Date/Time"}));
-        QVERIFY(m_list->loadDocumentList(1));
+        m_window->state().selectFolder(1);
         QCOMPARE(m_window->state().currentDirNum(), DirNum(1));
         QCOMPARE(column(m_list, 2), QStringList({"Apple", "banana", "cherry"}));
         QCOMPARE(column(m_list, 1), QStringList({"032767", "000007", "1234567"}));
         QCOMPARE(column(m_list, 0), QStringList({"", "", ""}));
         QCOMPARE(column(m_list, 3).first(), QStringLiteral("01-01-2026 09:00:00"));
 
-        QVERIFY(m_list->loadDocumentList(3));
+        m_window->state().selectFolder(3);
         QCOMPARE(m_list->topLevelItemCount(), 0);
         QCOMPARE(m_window->state().currentDirNum(), DirNum(3));
     }
@@ -109,7 +109,7 @@ private Q_SLOTS:
     {
         m_list->loadDocumentList(1);
         QLabel *panel4 = m_window->findChild<QLabel *>(QStringLiteral("Panel4"));
-        QSignalSpy opened(m_list, &DocumentList::documentOpened);
+        QSignalSpy opened(&m_window->state(), &AppState::documentSelected);
         const QRect r = m_list->visualItemRect(m_list->topLevelItem(1));
         QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, r.center());
         QCOMPARE(m_window->state().currentDocNum(), DocNum(7));

@@ -2,10 +2,11 @@
 // with their refusals, the title rule, the formatting bar, the font boxes,
 // failures that keep the user's text, and closing with unsaved changes.
 
-#include "app/appstate.h"
-#include "app/commands.h"
+#include "shell/appstate.h"
+#include "shell/commands.h"
 #include "doclist/documentlist.h"
-#include "editor/colorchooser.h"
+#include "editor/htmlcolor.h"
+#include "shell/prompts.h"
 #include "editor/documentpane.h"
 #include "editor/fontboxes.h"
 #include "editor/formattingbar.h"
@@ -119,14 +120,14 @@ private Q_SLOTS:
     void cleanup()
     {
         if (m_window)
-            m_window->state().setEditMode(0);  // no question on teardown
+            m_window->state().setEditMode(EditMode::Browse);  // no question on teardown
         m_window.reset();
         delete m_folder;
     }
 
     void browseModeAtStart()
     {
-        QCOMPARE(m_window->state().editMode(), 0);
+        QCOMPARE(m_window->state().editMode(), EditMode::Browse);
         QVERIFY(m_pane->editor()->browseMode());
         QVERIFY(m_pane->titleBox()->isReadOnly());
         QVERIFY(!m_pane->saveCancelBar()->isVisible());
@@ -140,7 +141,7 @@ private Q_SLOTS:
     {
         BoardRobot robot(*m_window);
         trigger("DocAdd");
-        QCOMPARE(m_window->state().editMode(), 1);
+        QCOMPARE(m_window->state().editMode(), EditMode::Edit);
         QVERIFY(!documentButtonsEnabled());
         QVERIFY(!m_window->documentList().isEnabled());
         QVERIFY(!m_window->documentList().isVisible());
@@ -149,7 +150,7 @@ private Q_SLOTS:
         QTest::keyClicks(m_pane->titleBox(), QStringLiteral("A title"));
         trigger("DocSave");  // no folder: the folder notice, whatever the title
         QCOMPARE(robot.lastMessage(), QStringLiteral("Please specify a folder you want to save to from Document Folder Area"));
-        QCOMPARE(m_window->state().editMode(), 1);
+        QCOMPARE(m_window->state().editMode(), EditMode::Edit);
 
         selectFolder(1);  // the tree stays usable while editing
         m_pane->titleBox()->clear();
@@ -175,7 +176,7 @@ private Q_SLOTS:
 
         selectFolder(1);
         trigger("DocSave");
-        QCOMPARE(m_window->state().editMode(), 0);
+        QCOMPARE(m_window->state().editMode(), EditMode::Browse);
         QCOMPARE(rows(QStringLiteral("length(DocName) = 250")), 1);
     }
 
@@ -201,7 +202,7 @@ private Q_SLOTS:
         trigger("Bullets");
 
         trigger("DocSave");
-        QCOMPARE(m_window->state().editMode(), 0);
+        QCOMPARE(m_window->state().editMode(), EditMode::Browse);
         const DocNum num = m_window->state().currentDocNum();
         QVERIFY(num > 5);  // the pane knows the stored row
         QCOMPARE(stored(num, "DocName"), title);
@@ -238,16 +239,16 @@ private Q_SLOTS:
     {
         selectFolder(1);
         trigger("DocChg");  // nothing selected in the list: nothing happens
-        QCOMPARE(m_window->state().editMode(), 0);
+        QCOMPARE(m_window->state().editMode(), EditMode::Browse);
         openDocument(5);
         QVERIFY(text()->toPlainText().contains(QStringLiteral("stored text")));
         trigger("DocChg");
-        QCOMPARE(m_window->state().editMode(), 1);
+        QCOMPARE(m_window->state().editMode(), EditMode::Edit);
         QVERIFY(!m_pane->editor()->browseMode());
         typeIntoEditor(QStringLiteral("DISCARD ME"));
         m_pane->titleBox()->setText(QStringLiteral("changed"));
         trigger("DocCancel");
-        QCOMPARE(m_window->state().editMode(), 0);
+        QCOMPARE(m_window->state().editMode(), EditMode::Browse);
         QVERIFY(!text()->toPlainText().contains(QStringLiteral("DISCARD ME")));
         QCOMPARE(m_pane->titleBox()->text(), QStringLiteral("Stored"));
         QVERIFY(documentButtonsEnabled());
@@ -269,7 +270,7 @@ private Q_SLOTS:
         selectFolder(2);
         m_pane->titleBox()->clear();
         trigger("DocSave");
-        QCOMPARE(m_window->state().editMode(), 0);
+        QCOMPARE(m_window->state().editMode(), EditMode::Browse);
         QCOMPARE(stored(5, "DocName"), QString());
         QCOMPARE(rows(QStringLiteral("DocNum = 5 AND DirNum = 1")), 1);
     }
@@ -285,7 +286,7 @@ private Q_SLOTS:
         trigger("DocSave");
         QVERIFY(robot.waitForMessages(1));
         QVERIFY2(robot.lastMessage().contains(QStringLiteral("no longer exists")), qPrintable(robot.lastMessage()));
-        QCOMPARE(m_window->state().editMode(), 1);
+        QCOMPARE(m_window->state().editMode(), EditMode::Edit);
         QVERIFY(text()->toPlainText().contains(QStringLiteral("precious words")));
         QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("Panel1"))->text(), QStringLiteral("IDLE"));
     }

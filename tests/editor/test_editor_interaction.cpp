@@ -3,8 +3,7 @@
 
 #include "editortesting.h"
 
-#include "editor/documentprinter.h"
-#include "editor/fontchooser.h"
+#include "shell/prompts.h"
 
 #include <QAction>
 #include <QCheckBox>

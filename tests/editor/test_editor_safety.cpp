@@ -4,7 +4,7 @@
 #include "editortesting.h"
 
 #include "editor/safetextdocument.h"
-#include "editor/urlopener.h"
+#include "shell/prompts.h"
 
 #include <QBuffer>
 #include <QClipboard>

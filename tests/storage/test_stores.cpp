@@ -82,7 +82,7 @@ private Q_SLOTS:
 
         std::optional<Folder> f = folders.folder(sub);
         QVERIFY(f);
-        QCOMPARE(f->attr, QStringLiteral("D"));
+        QCOMPARE(f->kind, FolderKind::Sub);
         QCOMPARE(f->parent, top);
         QCOMPARE(folders.folder(top)->name, tricky);
         QSqlQuery q(m_db->connection());
@@ -115,10 +115,10 @@ private Q_SLOTS:
         const DirNum d = folders.addFolder(QStringLiteral("D"), 0);
 
         folders.moveFolder(b, 0);
-        QCOMPARE(folders.folder(b)->attr, QStringLiteral("R"));
+        QCOMPARE(folders.folder(b)->kind, FolderKind::Root);
         QCOMPARE(folders.folder(b)->parent, DirNum(0));
         folders.moveFolder(b, d);
-        QCOMPARE(folders.folder(b)->attr, QStringLiteral("D"));
+        QCOMPARE(folders.folder(b)->kind, FolderKind::Sub);
         QCOMPARE(folders.folder(b)->parent, d);
 
         // Into itself or below itself would cut the branch off the tree.

@@ -1,7 +1,7 @@
 #include "support/testsupport.h"
 
-#include "app/messageboard.h"
-#include "app/notices.h"
+#include "shell/messageboard.h"
+#include "shell/notices.h"
 
 #include <QFile>
 #include <QLabel>
@@ -73,17 +73,22 @@ std::unique_ptr<MainWindow> openWindow(const ProgramFolder &folder, bool show)
     return window;
 }
 
-BoardRobot::BoardRobot(MainWindow &window, QString answer)
-    : m_window(window)
+BoardRobot::BoardRobot(MessageBoard &board, QString answer)
+    : m_board(board)
     , m_answer(std::move(answer))
 {
     connect(&m_timer, &QTimer::timeout, this, &BoardRobot::poll);
     m_timer.start(5);
 }
 
+BoardRobot::BoardRobot(MainWindow &window, QString answer)
+    : BoardRobot(window.board(), std::move(answer))
+{
+}
+
 void BoardRobot::poll()
 {
-    MessageBoard &board = m_window.board();
+    MessageBoard &board = m_board;
     if (!board.isWaiting())
         return;
     auto *label = board.findChild<QLabel *>(QStringLiteral("lblmessageBoard"));

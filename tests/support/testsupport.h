@@ -45,6 +45,7 @@ class BoardRobot : public QObject
 {
     Q_OBJECT
 public:
+    explicit BoardRobot(MessageBoard &board, QString answer = QStringLiteral("picOK"));
     explicit BoardRobot(MainWindow &window, QString answer = QStringLiteral("picOK"));
     void setAnswer(const QString &button) { m_answer = button; }
     const QStringList &messages() const { return m_messages; }
@@ -55,7 +56,7 @@ public:
 
 private:
     void poll();
-    MainWindow &m_window;
+    MessageBoard &m_board;
     QString m_answer;
     QStringList m_messages;
     QTimer m_timer;

@@ -1,8 +1,8 @@
 // The folder tree built from rows another tool wrote: order, depth,
 // unreachable rows, a crafted deep chain, selection and its status texts.
 
-#include "app/appstate.h"
-#include "app/statuspanel.h"
+#include "shell/appstate.h"
+#include "shell/statuspanel.h"
 #include "doclist/documentlist.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"

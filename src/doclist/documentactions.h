@@ -1,0 +1,22 @@
+#pragma once
+
+#include "shell/commands.h"
+
+namespace folio {
+
+class Commands;
+class DocumentList;
+
+// The document commands as the list offers them: the document menu pops up
+// over the list, and the Delete key on the list runs "Delete Document".
+class DocumentActions
+{
+public:
+    DocumentActions(DocumentList &list, Commands &commands);
+    QList<CommandBinding> bindings();
+
+private:
+    DocumentList &m_list;
+};
+
+} // namespace folio

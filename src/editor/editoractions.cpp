@@ -1,0 +1,15 @@
+#include "editor/editoractions.h"
+
+#include "editor/documentpane.h"
+
+namespace folio {
+
+QList<CommandBinding> EditorActions::bindings()
+{
+    return {
+        {QStringLiteral("DocAdd"), [this] { m_pane.newDocument(); }},
+        {QStringLiteral("DocChg"), [this] { m_pane.editDocument(); }},
+    };
+}
+
+} // namespace folio

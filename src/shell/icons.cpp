@@ -1,0 +1,67 @@
+#include "shell/icons.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QPainter>
+#include <QStyle>
+
+namespace folio {
+
+namespace {
+
+// A small picture with a letter or symbol, for commands the style has no picture for.
+QIcon letterIcon(const QString &glyph, const QColor &color, bool bold = true, bool italic = false,
+                 bool underline = false)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    QFont f = QApplication::font();
+    f.setPixelSize(glyph.size() > 1 ? 9 : 13);
+    f.setBold(bold);
+    f.setItalic(italic);
+    f.setUnderline(underline);
+    p.setFont(f);
+    p.setPen(color);
+    p.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+QIcon commandIcon(const QString &key)
+{
+    static const QHash<QString, QStyle::StandardPixmap> standard = {
+        {"DirAdd", QStyle::SP_FileDialogNewFolder},  {"DirChg", QStyle::SP_FileDialogDetailedView},
+        {"DirDel", QStyle::SP_DialogDiscardButton},  {"DbCompact", QStyle::SP_DriveHDIcon},
+        {"DbBackup", QStyle::SP_DialogSaveButton},   {"DocAdd", QStyle::SP_FileIcon},
+        {"DocChg", QStyle::SP_FileDialogContentsView}, {"DocDel", QStyle::SP_TrashIcon},
+        {"DocExport", QStyle::SP_ArrowRight},        {"DocFind", QStyle::SP_FileDialogStart},
+        {"DocPrt", QStyle::SP_ComputerIcon},         {"DocSave", QStyle::SP_DialogSaveButton},
+        {"DocCancel", QStyle::SP_DialogCancelButton}, {"Undo", QStyle::SP_ArrowBack},
+    };
+    static const QHash<QString, QIcon> painted = {
+        {"Copy", letterIcon(QStringLiteral("Cp"), Qt::darkBlue)},
+        {"Paste", letterIcon(QStringLiteral("Ps"), Qt::darkBlue)},
+        {"Cut", letterIcon(QStringLiteral("✂"), Qt::darkBlue)},
+        {"ToTitle", letterIcon(QStringLiteral("T↑"), Qt::darkBlue)},
+        {"Find", letterIcon(QStringLiteral("?"), Qt::darkBlue)},
+        {"Font", letterIcon(QStringLiteral("F"), Qt::black)},
+        {"FontSize", letterIcon(QStringLiteral("Aa"), Qt::black)},
+        {"Bold", letterIcon(QStringLiteral("B"), Qt::black)},
+        {"Italic", letterIcon(QStringLiteral("I"), Qt::black, false, true)},
+        {"Underline", letterIcon(QStringLiteral("U"), Qt::black, false, false, true)},
+        {"Color", letterIcon(QStringLiteral("A"), Qt::red)},
+        {"Bullets", letterIcon(QStringLiteral("•≡"), Qt::black)},
+        {"LeftJustify", letterIcon(QStringLiteral("≡←"), Qt::black, false)},
+        {"Center", letterIcon(QStringLiteral("≡"), Qt::black, false)},
+        {"RightJustify", letterIcon(QStringLiteral("→≡"), Qt::black, false)},
+    };
+    if (standard.contains(key))
+        return QApplication::style()->standardIcon(standard.value(key));
+    return painted.value(key);
+}
+
+} // namespace folio

@@ -1,0 +1,91 @@
+#include "shell/prompts.h"
+
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextDocument>
+
+namespace folio {
+
+namespace {
+
+class DialogColorChooser : public ColorChooser
+{
+public:
+    std::optional<quint32> chooseColor(quint32 initial, QWidget *parent) override
+    {
+        const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF), int((initial >> 16) & 0xFF));
+        const QColor chosen = QColorDialog::getColor(start, parent, QStringLiteral("Fore Color"));
+        if (!chosen.isValid())
+            return std::nullopt;
+        return quint32(chosen.red()) | quint32(chosen.green()) << 8 | quint32(chosen.blue()) << 16;
+    }
+};
+
+class DialogFontChooser : public FontChooser
+{
+public:
+    std::optional<QFont> chooseFont(const QFont &initial, QWidget *parent) override
+    {
+        bool chosen = false;
+        const QFont font = QFontDialog::getFont(&chosen, initial, parent);
+        if (!chosen)
+            return std::nullopt;
+        return font;
+    }
+};
+
+class DialogDocumentPrinter : public DocumentPrinter
+{
+public:
+    bool print(const QTextDocument &document, QWidget *parent) override
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(document.metaInformation(QTextDocument::DocumentTitle));
+        QPrintDialog dialog(&printer, parent);
+        dialog.setWindowTitle(QCoreApplication::translate("folio::Prompts", "Print Document"));
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        document.print(&printer);
+        return true;
+    }
+};
+
+class DesktopUrlOpener : public UrlOpener
+{
+public:
+    void openUrl(const QUrl &url) override { QDesktopServices::openUrl(url); }
+};
+
+class DialogSaveFilePrompt : public SaveFilePrompt
+{
+public:
+    std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath,
+                                        const QStringList &filters, QWidget *parent) override
+    {
+        QFileDialog dialog(parent, title, suggestedPath);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilters(filters);
+        if (!filters.isEmpty())
+            dialog.selectNameFilter(filters.first());
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().first();
+    }
+};
+
+} // namespace
+
+Prompts Prompts::desktop()
+{
+    return Prompts{std::make_shared<DialogColorChooser>(), std::make_shared<DialogFontChooser>(),
+                   std::make_shared<DialogDocumentPrinter>(), std::make_shared<DesktopUrlOpener>(),
+                   std::make_shared<DialogSaveFilePrompt>()};
+}
+
+} // namespace folio

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <QUrl>
+#include <QtGlobal>
+#include <memory>
+#include <optional>
+
+class QTextDocument;
+class QWidget;
+
+namespace folio {
+
+// Every question the program asks in a blocking dialog goes through one of
+// these interfaces, gathered in Prompts, so a test answers instead of a
+// person and no test ever waits on a dialog.
+
+// Colours are 0x00BBGGRR numbers. Nothing when the user cancelled.
+class ColorChooser
+{
+public:
+    virtual ~ColorChooser() = default;
+    virtual std::optional<quint32> chooseColor(quint32 initial, QWidget *parent) = 0;
+};
+
+class FontChooser
+{
+public:
+    virtual ~FontChooser() = default;
+    virtual std::optional<QFont> chooseFont(const QFont &initial, QWidget *parent) = 0;
+};
+
+// Prints after asking for printer and options; false when cancelled or
+// nothing was printed.
+class DocumentPrinter
+{
+public:
+    virtual ~DocumentPrinter() = default;
+    virtual bool print(const QTextDocument &document, QWidget *parent) = 0;
+};
+
+// Hands an address to the desktop (the default browser).
+class UrlOpener
+{
+public:
+    virtual ~UrlOpener() = default;
+    virtual void openUrl(const QUrl &url) = 0;
+};
+
+// Asks where to save a file: the full path chosen, or nothing when cancelled.
+class SaveFilePrompt
+{
+public:
+    virtual ~SaveFilePrompt() = default;
+    virtual std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath,
+                                                const QStringList &filters, QWidget *parent) = 0;
+};
+
+struct Prompts
+{
+    std::shared_ptr<ColorChooser> color;
+    std::shared_ptr<FontChooser> font;
+    std::shared_ptr<DocumentPrinter> printer;
+    std::shared_ptr<UrlOpener> urls;
+    std::shared_ptr<SaveFilePrompt> saveFile;
+
+    // The desktop's own dialogs and browser.
+    static Prompts desktop();
+};
+
+} // namespace folio

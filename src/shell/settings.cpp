@@ -1,0 +1,150 @@
+#include "shell/settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringList>
+
+namespace folio {
+
+namespace {
+
+const QString SectionKey = QStringLiteral("CONFIG");
+const QString VersionKey = QStringLiteral("VERSION");
+constexpr int MaxValueLength = 254;  // what a 255-character buffer holds
+
+// Reads a three-character group the lenient way: leading blanks skipped,
+// reading stops at the first non-digit, no digits give 0.
+int readGroup(QStringView group)
+{
+    int i = 0;
+    while (i < group.size() && group[i] == QLatin1Char(' '))
+        ++i;
+    int value = 0;
+    for (; i < group.size() && group[i].isDigit() && group[i].unicode() < 128; ++i)
+        value = value * 10 + (group[i].unicode() - '0');
+    return value;
+}
+
+bool isSectionLine(const QString &line, QString *name)
+{
+    const QString t = line.trimmed();
+    if (!t.startsWith(QLatin1Char('[')) || !t.endsWith(QLatin1Char(']')))
+        return false;
+    *name = t.mid(1, t.size() - 2).trimmed();
+    return true;
+}
+
+// Index of the line holding `key` inside `section`, or -1; `sectionAt` gets
+// the index of the section header (or -1) and `sectionEnd` the index after
+// its last line.
+int findKey(const QStringList &lines, const QString &section, const QString &key,
+            int *sectionAt, int *sectionEnd)
+{
+    *sectionAt = -1;
+    *sectionEnd = lines.size();
+    for (int i = 0; i < lines.size(); ++i) {
+        QString name;
+        if (isSectionLine(lines[i], &name)) {
+            if (*sectionAt >= 0) {
+                *sectionEnd = i;
+                return -1;
+            }
+            if (name.compare(section, Qt::CaseInsensitive) == 0)
+                *sectionAt = i;
+            continue;
+        }
+        if (*sectionAt < 0)
+            continue;
+        const int eq = lines[i].indexOf(QLatin1Char('='));
+        if (eq > 0 && lines[i].left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QStringList readLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // The file is 8-bit text; a stray NUL or a huge file must not matter.
+    const QByteArray bytes = file.read(1 << 20);
+    return QString::fromLatin1(bytes).split(QLatin1Char('\n'));
+}
+
+} // namespace
+
+QString scrambleSetting(const QString &plain)
+{
+    QString result;
+    result.reserve(plain.size() * 3);
+    for (int i = 0; i < plain.size(); ++i) {
+        const int code = plain[i].unicode();
+        if (code > 255)
+            continue;  // no 8-bit code: skipped
+        const int position = i + 1;
+        result += QString::number(code + position % 10 + 500);
+    }
+    return result;
+}
+
+QString unscrambleSetting(const QString &encoded)
+{
+    QString result;
+    const int groups = encoded.size() / 3;
+    for (int j = 1; j <= groups; ++j) {
+        const int c = readGroup(QStringView(encoded).mid((j - 1) * 3, 3)) - 500 - j % 10;
+        if (c >= 0 && c <= 255)
+            result += QChar(c);
+    }
+    return result;
+}
+
+QString SettingsFile::path() const
+{
+    return QDir(m_programDir).filePath(SettingsFileName);
+}
+
+QString SettingsFile::readVersion(const QString &defaultVersion) const
+{
+    const QStringList lines = readLines(path());
+    int sectionAt = -1, sectionEnd = 0;
+    const int at = findKey(lines, scrambleSetting(SectionKey), scrambleSetting(VersionKey), &sectionAt, &sectionEnd);
+    if (at < 0)
+        return defaultVersion;
+    const QString &line = lines[at];
+    const QString value = line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed().left(MaxValueLength);
+    const QString decoded = unscrambleSetting(value);
+    // An empty or undecodable value counts as missing.
+    return decoded.isEmpty() ? defaultVersion : decoded;
+}
+
+bool SettingsFile::writeVersion(const QString &version) const
+{
+    QStringList lines = readLines(path());
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    for (QString &line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+
+    const QString section = scrambleSetting(SectionKey);
+    const QString entry = scrambleSetting(VersionKey) + QLatin1Char('=') + scrambleSetting(version);
+    int sectionAt = -1, sectionEnd = 0;
+    const int at = findKey(lines, section, scrambleSetting(VersionKey), &sectionAt, &sectionEnd);
+    if (at >= 0)
+        lines[at] = entry;
+    else if (sectionAt >= 0)
+        lines.insert(sectionEnd, entry);
+    else
+        lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
+
+    QSaveFile file(path());
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toLatin1());
+    return file.commit();
+}
+
+} // namespace folio

@@ -1,0 +1,109 @@
+#include "support/panefixture.h"
+
+#include "shell/messageboard.h"
+#include "shell/notices.h"
+#include "shell/statuspanel.h"
+#include "shell/version.h"
+
+#include <QTest>
+#include <QVBoxLayout>
+
+namespace folio::test {
+
+namespace {
+
+class ScriptedColor : public ColorChooser
+{
+public:
+    explicit ScriptedColor(std::shared_ptr<ScriptedPrompts> s) : m_s(std::move(s)) {}
+    std::optional<quint32> chooseColor(quint32, QWidget *) override
+    {
+        return m_s->colors.isEmpty() ? std::nullopt : m_s->colors.takeFirst();
+    }
+    std::shared_ptr<ScriptedPrompts> m_s;
+};
+
+class CancelledFont : public FontChooser
+{
+public:
+    std::optional<QFont> chooseFont(const QFont &, QWidget *) override { return std::nullopt; }
+};
+
+class ScriptedPrinter : public DocumentPrinter
+{
+public:
+    explicit ScriptedPrinter(std::shared_ptr<ScriptedPrompts> s) : m_s(std::move(s)) {}
+    bool print(const QTextDocument &, QWidget *) override
+    {
+        ++m_s->printRequests;
+        return m_s->printAccepted;
+    }
+    std::shared_ptr<ScriptedPrompts> m_s;
+};
+
+class RecordedUrls : public UrlOpener
+{
+public:
+    explicit RecordedUrls(std::shared_ptr<ScriptedPrompts> s) : m_s(std::move(s)) {}
+    void openUrl(const QUrl &url) override { m_s->openedUrls.append(url); }
+    std::shared_ptr<ScriptedPrompts> m_s;
+};
+
+class ScriptedSaveFile : public SaveFilePrompt
+{
+public:
+    explicit ScriptedSaveFile(std::shared_ptr<ScriptedPrompts> s) : m_s(std::move(s)) {}
+    std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath, const QStringList &,
+                                        QWidget *) override
+    {
+        m_s->saveFileQuestions.append(title + QLatin1Char('|') + suggestedPath);
+        return m_s->saveFileNames.isEmpty() ? std::nullopt : m_s->saveFileNames.takeFirst();
+    }
+    std::shared_ptr<ScriptedPrompts> m_s;
+};
+
+} // namespace
+
+PaneFixture::PaneFixture(const QStringList &setUp)
+    : m_session(m_folder.path())
+    , m_script(std::make_shared<ScriptedPrompts>())
+    , m_prompts{std::make_shared<ScriptedColor>(m_script), std::make_shared<CancelledFont>(),
+                std::make_shared<ScriptedPrinter>(m_script), std::make_shared<RecordedUrls>(m_script),
+                std::make_shared<ScriptedSaveFile>(m_script)}
+    , m_board(new MessageBoard(&m_host))
+    , m_notices(new Notices(*m_board, &m_host))
+    , m_status(new StatusPanel(&m_host))
+{
+    m_folder.createDatabase();
+    if (!setUp.isEmpty())
+        m_folder.execAll(setUp);
+    m_board->setSlideDelay(0);
+    m_state.setAppVersion(appVersion());
+    if (!m_session.open(m_state.appVersion()).ok())
+        qWarning("the pane fixture could not open its database");
+    QObject::connect(&m_session, &Session::aboutToReopen, &m_state, &AppState::forgetCurrent);
+    m_context = std::make_unique<AppContext>(AppContext{m_session, m_session.database(), m_session.folders(),
+                                                        m_session.documents(), m_state, *m_board, *m_notices,
+                                                        *m_status, m_prompts});
+    auto *layout = new QVBoxLayout(&m_host);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_status);
+    m_host.resize(900, 700);
+}
+
+PaneFixture::~PaneFixture()
+{
+    m_session.close();
+}
+
+void PaneFixture::show(QWidget *pane)
+{
+    auto *layout = static_cast<QVBoxLayout *>(m_host.layout());
+    layout->insertWidget(0, pane, 1);
+    m_host.show();
+    if (!QTest::qWaitForWindowExposed(&m_host))
+        qWarning("the pane fixture's window was not exposed");
+    m_board->park(20);
+}
+
+} // namespace folio::test

@@ -357,16 +357,18 @@ void HtmlEditor::showFindDialog(const QVariant &argument)
 bool HtmlEditor::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_edit) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        // Ctrl+P and Ctrl+F belong to the control while it has the focus,
-        // even when a window around it has a shortcut on the same keys.
-        if (event->type() == QEvent::ShortcutOverride
-            && (key->matches(QKeySequence::Print) || key->matches(QKeySequence::Find))) {
-            event->accept();
-            return true;
+        // Only key events are key events: the cast waits for the type check.
+        if (event->type() == QEvent::ShortcutOverride) {
+            // Ctrl+P and Ctrl+F belong to the control while it has the focus,
+            // even when a window around it has a shortcut on the same keys.
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->matches(QKeySequence::Print) || key->matches(QKeySequence::Find)) {
+                event->accept();
+                return true;
+            }
         }
         if (event->type() == QEvent::KeyPress)
-            return handleKeyPress(key);
+            return handleKeyPress(static_cast<QKeyEvent *>(event));
     } else if (watched == m_edit->viewport()) {
         if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)
             handleMouse(static_cast<QMouseEvent *>(event));

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStringList>
+#include <QtDebug>
+#include <optional>
 
 namespace folio {
 
@@ -63,14 +65,22 @@ int findKey(const QStringList &lines, const QString &section, const QString &key
     return -1;
 }
 
-QStringList readLines(const QString &path)
+// Larger files are not settings files of ours: they are neither read nor
+// rewritten, so no byte of them is lost.
+constexpr qint64 MaxFileSize = 16 << 20;
+
+// The file as lines of 8-bit text (Latin-1 maps every byte to one character
+// and back, so untouched lines are written back byte for byte, a trailing
+// carriage return included). Nothing when the file is missing, unreadable
+// or too large; `tooLarge` tells the last apart.
+std::optional<QStringList> readLines(const QString &path, bool *tooLarge = nullptr)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    // The file is 8-bit text; a stray NUL or a huge file must not matter.
-    const QByteArray bytes = file.read(1 << 20);
-    return QString::fromLatin1(bytes).split(QLatin1Char('\n'));
+    if (tooLarge)
+        *tooLarge = file.size() > MaxFileSize;
+    if (file.size() > MaxFileSize || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -108,7 +118,7 @@ QString SettingsFile::path() const
 
 QString SettingsFile::readVersion(const QString &defaultVersion) const
 {
-    const QStringList lines = readLines(path());
+    const QStringList lines = readLines(path()).value_or(QStringList());
     int sectionAt = -1, sectionEnd = 0;
     const int at = findKey(lines, scrambleSetting(SectionKey), scrambleSetting(VersionKey), &sectionAt, &sectionEnd);
     if (at < 0)
@@ -122,28 +132,32 @@ QString SettingsFile::readVersion(const QString &defaultVersion) const
 
 bool SettingsFile::writeVersion(const QString &version) const
 {
-    QStringList lines = readLines(path());
-    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
-        lines.removeLast();
-    for (QString &line : lines)
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-
+    bool tooLarge = false;
+    QStringList lines = readLines(path(), &tooLarge).value_or(QStringList{QString()});
+    if (tooLarge) {
+        qWarning().noquote() << "Folio Keeper:" << path()
+                             << "is too large to be a settings file; it was left unchanged.";
+        return false;
+    }
     const QString section = scrambleSetting(SectionKey);
     const QString entry = scrambleSetting(VersionKey) + QLatin1Char('=') + scrambleSetting(version);
     int sectionAt = -1, sectionEnd = 0;
     const int at = findKey(lines, section, scrambleSetting(VersionKey), &sectionAt, &sectionEnd);
+    // The text after the last line break is the last element: empty when
+    // the file ends with a line break (or is new). A line added ends with one.
+    if (at < 0 && !lines.last().isEmpty())
+        lines.append(QString());
     if (at >= 0)
-        lines[at] = entry;
+        lines[at] = entry + (lines[at].endsWith(QLatin1Char('\r')) ? QStringLiteral("\r") : QString());
     else if (sectionAt >= 0)
-        lines.insert(sectionEnd, entry);
+        lines.insert(qMin(sectionEnd, int(lines.size()) - 1), entry);
     else
-        lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
+        lines.insert(lines.size() - 1, QLatin1Char('[') + section + QLatin1Char(']') + QLatin1Char('\n') + entry);
 
     QSaveFile file(path());
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toLatin1());
+    file.write(lines.join(QLatin1Char('\n')).toLatin1());
     return file.commit();
 }
 

@@ -27,6 +27,12 @@ struct OpenResult
     bool ok() const { return status == OpenStatus::Opened; }
 };
 
+// Decides whether a file is a knowledge base this version can use (a
+// database file, not another program's, with our tables, not from a newer
+// version) without writing anything: no byte of the file changes and no
+// journal, -wal or -shm file is made. Opened when it can be used.
+OpenResult inspectDatabaseFile(const QString &file);
+
 // The one connection to KB97.MDB in a program folder. Every store works
 // through it. Opening validates the file; closing ignores errors.
 class Database

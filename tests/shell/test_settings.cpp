@@ -5,6 +5,7 @@
 #include "support/testsupport.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <unistd.h>
 
@@ -126,6 +127,42 @@ private Q_SLOTS:
         QCOMPARE(settings.readVersion(QString()), QStringLiteral("01.02.03"));
         QVERIFY(settings.writeVersion(QStringLiteral("01.02.04")));
         QCOMPARE(readText(settings.path()).count(QLatin1Char('=')), 2);  // replaced, not added
+    }
+
+    void largeFileKeepsEveryByteItDoesNotOwn()
+    {
+        folio::test::ProgramFolder folder;
+        SettingsFile settings(folder.path());
+        // 2 MB of someone else's lines with Windows line ends and 8-bit
+        // bytes, our entry after the first megabyte, no final line break.
+        QByteArray before;
+        for (int i = 0; before.size() < (1 << 20) + 1000; ++i)
+            before += "; line " + QByteArray::number(i) + " \xe9\xff\r\n";
+        const QByteArray section = '[' + scrambleSetting(QStringLiteral("CONFIG")).toLatin1() + "]\r\n";
+        const QByteArray key = scrambleSetting(QStringLiteral("VERSION")).toLatin1();
+        const QByteArray head = before + section + key + '=';
+        const QByteArray tail = "\r\n" + before + "[LAST]\r\nend";
+        writeText(settings.path(), head + scrambleSetting(QStringLiteral("01.00.00")).toLatin1() + tail);
+
+        QCOMPARE(settings.readVersion(QString()), QStringLiteral("01.00.00"));
+        QVERIFY(settings.writeVersion(QStringLiteral("02.00.03")));
+        QFile file(settings.path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), head + scrambleSetting(QStringLiteral("02.00.03")).toLatin1() + tail);
+    }
+
+    void hugeFileIsLeftAlone()
+    {
+        folio::test::ProgramFolder folder;
+        SettingsFile settings(folder.path());
+        {
+            QFile file(settings.path());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(17 << 20));  // sparse: no real disk use
+        }
+        QVERIFY(!settings.writeVersion(QStringLiteral("02.00.03")));
+        QCOMPARE(QFileInfo(settings.path()).size(), qint64(17 << 20));
+        QCOMPARE(settings.readVersion(QStringLiteral("09.09.09")), QStringLiteral("09.09.09"));
     }
 
     void readOnlyFolderIsNotFatal()

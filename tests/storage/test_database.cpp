@@ -105,6 +105,18 @@ private Q_SLOTS:
                                           "CREATE TABLE DirTable (DirNum INTEGER PRIMARY KEY, DirName, Attr, Parent, Child);"
                                           "CREATE TABLE DocTable (DocNum INTEGER PRIMARY KEY, DirNum, DocName, Text, ChgDate);"
                                        << int(OpenStatus::TooNew) << "newer version";
+        // A file in WAL mode would be switched to another journal mode by
+        // the first statement that sets one: the refusal comes before it.
+        QTest::newRow("other program, WAL") << QByteArray()
+                                            << "PRAGMA journal_mode = WAL; PRAGMA application_id = 12345; "
+                                               "CREATE TABLE t (x);"
+                                            << int(OpenStatus::ForeignFile) << "left unchanged";
+        QTest::newRow("newer version, WAL")
+            << QByteArray()
+            << "PRAGMA journal_mode = WAL; PRAGMA application_id = 1179601995; PRAGMA user_version = 7;"
+               "CREATE TABLE DirTable (DirNum INTEGER PRIMARY KEY, DirName, Attr, Parent, Child);"
+               "CREATE TABLE DocTable (DocNum INTEGER PRIMARY KEY, DirNum, DocName, Text, ChgDate);"
+            << int(OpenStatus::TooNew) << "newer version";
     }
 
     void refusesFilesThatAreNotOurs()
@@ -128,6 +140,23 @@ private Q_SLOTS:
         QVERIFY2(result.message.contains(mentions), qPrintable(result.message));
         QVERIFY(!db.isOpen());
         QCOMPARE(readAll(live), before);  // left exactly as it was
+        // ... and nothing was made beside it (journal, -wal, -shm).
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{LiveDatabaseName});
+    }
+
+    void damagedTemplateLeavesNoLiveFile()
+    {
+        ProgramFolder folder;
+        writeFile(folder.file(TemplateDatabaseName), QByteArray(4096, 'x'));
+        Database db(folder.path());
+        const OpenResult result = db.open();
+        QCOMPARE(result.status, OpenStatus::NotADatabase);
+        QVERIFY2(result.message.contains(TemplateDatabaseName), qPrintable(result.message));
+        QVERIFY(!QFile::exists(folder.file(LiveDatabaseName)));
+        // The next start with a good template works.
+        QFile::remove(folder.file(TemplateDatabaseName));
+        QFile::copy(QStringLiteral(FOLIO_TEMPLATE_PATH), folder.file(TemplateDatabaseName));
+        QVERIFY(db.open().ok());
     }
 
     void unstampedFileWithOurTablesIsUpgraded()

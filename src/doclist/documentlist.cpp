@@ -4,7 +4,7 @@
 #include "shell/appstate.h"
 #include "shell/busyscope.h"
 #include "shell/notices.h"
-#include "shell/numbertext.h"
+#include "shell/displaytext.h"
 #include "shell/session.h"
 #include "shell/twips.h"
 #include "storage/documentstore.h"
@@ -111,7 +111,7 @@ bool DocumentList::loadDocumentList(DirNum folder)
     QList<QTreeWidgetItem *> items;
     items.reserve(documents.size());
     for (const DocumentSummary &d : documents) {
-        auto *item = new DocumentItem(QStringList{QString(), numberText(d.num), d.title, d.changed});
+        auto *item = new DocumentItem(QStringList{QString(), numberText(d.num), displayTitle(d.title), d.changed});
         item->setIcon(0, m_documentIcon);
         item->setData(0, DocNumRole, d.num);
         item->setData(0, DateKeyRole, changeDateSortKey(d.changed));

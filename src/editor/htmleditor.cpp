@@ -1,5 +1,6 @@
 #include "editor/htmleditor.h"
 
+#include "editor/htmlnesting.h"
 #include "shell/prompts.h"
 #include "editor/findtextdialog.h"
 #include "editor/htmlfontsize.h"
@@ -121,7 +122,9 @@ void HtmlEditor::setDocumentHtml(const QString &html)
     ++m_quiet;
     m_loading = true;
     m_document->clearImageCache();
-    m_edit->setHtml(html);
+    // The text engine's parser slows down with the square of the nesting
+    // depth; no real document nests anywhere near this deep.
+    m_edit->setHtml(capElementNesting(html, MaxElementNesting));
     m_loading = false;
     --m_quiet;
     reportModification();

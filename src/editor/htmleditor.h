@@ -32,6 +32,10 @@ class HtmlEditor : public QWidget
 {
     Q_OBJECT
 public:
+    // Elements nested deeper than this are dropped (their text kept) when
+    // a document is put into the control.
+    static constexpr int MaxElementNesting = 200;
+
     explicit HtmlEditor(QWidget *parent = nullptr);
     ~HtmlEditor() override;
 

@@ -1,6 +1,6 @@
 #include "shell/statuspanel.h"
 
-#include "shell/numbertext.h"
+#include "shell/displaytext.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -92,10 +92,12 @@ void StatusPanel::showCurrentFolder(const QString &path)
 
 void StatusPanel::showCurrentDocument(qint64 num, const QString &title)
 {
-    if (num == 0 && title.isEmpty())
+    if (num == 0 && title.isEmpty()) {
         setPanel(4, QString(), QString());
-    else
-        setPanel(4, title, QStringLiteral("Current Document:") + documentNumberText(num) + QStringLiteral("  ") + title);
+        return;
+    }
+    const QString shown = displayTitle(title);
+    setPanel(4, shown, QStringLiteral("Current Document:") + documentNumberText(num) + QStringLiteral("  ") + shown);
 }
 
 QLabel *StatusPanel::panel(int number) const

@@ -47,9 +47,10 @@ qint64 changeDateSortKey(QStringView text)
 QList<DocumentSummary> DocumentStore::listDocuments(DirNum folder) const
 {
     QSqlQuery q = runStatement(m_db.connection(),
-                               QStringLiteral("SELECT DocNum, DocName, ChgDate FROM DocTable WHERE DirNum = ? "
+                               QStringLiteral("SELECT DocNum, substr(DocName, 1, %2), ChgDate FROM DocTable WHERE DirNum = ? "
                                               "ORDER BY DocName COLLATE %1, DocNum")
-                                   .arg(QLatin1String(NameOrderCollation)),
+                                   .arg(QLatin1String(NameOrderCollation))
+                                   .arg(ListedTitleLength),
                                {folder}, QStringLiteral("read the documents of the folder"));
     QList<DocumentSummary> documents;
     while (q.next())

@@ -23,7 +23,12 @@ class DocumentStore
 public:
     explicit DocumentStore(Database &db) : m_db(db) {}
 
-    // The documents of a folder in title order (ties by number).
+    // Listed titles are cut to this many characters: the list shows less,
+    // and a title of megabytes is not read for it.
+    static constexpr int ListedTitleLength = 1001;
+
+    // The documents of a folder in title order (ties by number), titles cut
+    // to ListedTitleLength.
     QList<DocumentSummary> listDocuments(DirNum folder) const;
     std::optional<Document> readDocument(DocNum num) const;
 

@@ -77,7 +77,7 @@ bool FolderTree::loadRootFolders()
     // Build the whole tree off-screen, without recursion: a stack of
     // (item, folder, depth). Each folder is placed once, so a damaged file
     // with a cycle of parents cannot loop.
-    struct Pending { QTreeWidgetItem *item; DirNum num; int depth; };
+    struct Pending { QTreeWidgetItem *item; DirNum num; int depth; };  // item null: hidden
     QList<QTreeWidgetItem *> topItems;
     QList<Pending> stack;
     QSet<DirNum> placed;
@@ -97,16 +97,23 @@ bool FolderTree::loadRootFolders()
             const Folder &f = folders.at(index);
             if (placed.contains(f.num))
                 continue;
-            if (p.depth >= MaxDepth) {
-                ++m_hiddenTooDeep;
+            placed.insert(f.num);
+            if (!p.item) {
+                stack.append({nullptr, f.num, p.depth + 1});
                 continue;
             }
-            placed.insert(f.num);
-            QTreeWidgetItem *child = makeItem(f.num, f.name);
-            p.item->addChild(child);
+            // Too deep: counted with everything below it, not shown.
+            QTreeWidgetItem *child = p.depth >= MaxDepth ? nullptr : makeItem(f.num, f.name);
+            if (child)
+                p.item->addChild(child);
+            else
+                ++m_hiddenTooDeep;
             stack.append({child, f.num, p.depth + 1});
         }
     }
+    // What is left hangs under no top-level folder: its parent is missing,
+    // or it sits in a circle of folders inside each other.
+    m_unplaced = int(folders.size() - placed.size());
 
     const QSignalBlocker blocker(this);
     m_pressedSelected = nullptr;
@@ -117,6 +124,12 @@ bool FolderTree::loadRootFolders()
     if (m_hiddenTooDeep > 0)
         m_context.notices.failure(
             QStringLiteral("Some folders are nested more than %1 levels deep and are not shown.").arg(MaxDepth));
+    if (m_unplaced > 0)
+        m_context.notices.failure(
+            QStringLiteral("%1 folder(s) cannot be shown: their parent folder is missing or they lie inside each "
+                           "other. They and their documents are kept in the database, and compaction and backups "
+                           "keep them too.")
+                .arg(m_unplaced));
     return true;
 }
 

@@ -39,6 +39,8 @@ public:
     void selectionHandling();
     void setFolderMenu(QMenu *menu) { m_folderMenu = menu; }
     int hiddenTooDeep() const { return m_hiddenTooDeep; }
+    // Folders whose parent is missing or that lie in a circle of parents.
+    int unplaced() const { return m_unplaced; }
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -54,6 +56,7 @@ private:
     QMenu *m_folderMenu = nullptr;
     QIcon m_folderIcon;
     int m_hiddenTooDeep = 0;
+    int m_unplaced = 0;
     // The node pressed when it was already selected: its click re-reads the list.
     QTreeWidgetItem *m_pressedSelected = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace folio;
@@ -83,6 +84,22 @@ private Q_SLOTS:
         m_window->state().selectFolder(3);
         QCOMPARE(m_list->topLevelItemCount(), 0);
         QCOMPARE(m_window->state().currentDirNum(), DirNum(3));
+    }
+
+    void hugeTitleIsListedShortAndStoredWhole()
+    {
+        m_folder->exec("INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES "
+                       "(50, 3, printf('%.*c', 10000000, 'x'), '<p>big title</p>', '01-01-2026 09:00:00')");
+        m_window->state().selectFolder(3);
+        QCOMPARE(m_list->topLevelItemCount(), 1);
+        const QString shown = m_list->topLevelItem(0)->text(DocumentList::TitleColumn);
+        QCOMPARE(shown, QString(1000, QLatin1Char('x')) + QChar(0x2026));
+        m_list->setCurrentItem(m_list->topLevelItem(0));
+        QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("Panel4"))->text().size(), 250);
+        // Listing never changes the stored title.
+        QSqlQuery q(m_window->database().connection());
+        QVERIFY(q.exec("SELECT length(DocName) FROM DocTable WHERE DocNum = 50") && q.next());
+        QCOMPARE(q.value(0).toInt(), 10000000);
     }
 
     void headerClicksSort()

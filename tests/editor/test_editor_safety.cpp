@@ -3,6 +3,7 @@
 
 #include "editortesting.h"
 
+#include "editor/htmlnesting.h"
 #include "editor/safetextdocument.h"
 #include "shell/prompts.h"
 
@@ -71,6 +72,9 @@ private Q_SLOTS:
     void pastedHtmlObeysTheSameRules();
     void linksOpenOnlyForWebAndMail_data();
     void linksOpenOnlyForWebAndMail();
+    void nestingIsCappedTextKept_data();
+    void nestingIsCappedTextKept();
+    void hostileNestingOpensAndSavesItsText();
 
 private:
     QTemporaryDir m_dir;
@@ -199,6 +203,52 @@ void EditorSafetyTest::linksOpenOnlyForWebAndMail()
     const QList<QUrl> expected = opens ? QList<QUrl>{QUrl(href), QUrl(href)} : QList<QUrl>{};
     QCOMPARE(opener->opened, expected);
     QCOMPARE(clicked.count(), 3);
+}
+
+void EditorSafetyTest::nestingIsCappedTextKept_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("shallow is untouched") << "<p><b>a</b><i>b</i></p>" << "<p><b>a</b><i>b</i></p>";
+    QTest::newRow("deeper tags dropped, text kept")
+        << "<div><p><b><i>deep</i> x</b></p> y</div>" << "<div><p>deep x</p> y</div>";
+    QTest::newRow("void and self-closing open no level")
+        << "<div><br><img src='a'/><p>t</p></div>" << "<div><br><img src='a'/><p>t</p></div>";
+    QTest::newRow("quoted > and comments are not tags")
+        << "<div title='a>b'><!-- <b> --><p>t</p></div>" << "<div title='a>b'><!-- <b> --><p>t</p></div>";
+    QTest::newRow("style content is not markup")
+        << "<div><p><style>p > b {}</style><b>x</b></p></div>" << "<div><p><style>p > b {}</style>x</p></div>";
+    QTest::newRow("a lone < stays text") << "<div><p>1 < 2 <b>z</b></p></div>" << "<div><p>1 < 2 z</p></div>";
+}
+
+void EditorSafetyTest::nestingIsCappedTextKept()
+{
+    QFETCH(QString, html);
+    QFETCH(QString, expected);
+    // Two levels allowed here so short examples reach the cap.
+    const QString capped = capElementNesting(html, 2);
+    if (html.count(u'<') <= 2)
+        QCOMPARE(capped, html);
+    else
+        QCOMPARE(capped, expected);
+}
+
+// A stored body of a hundred thousand nested tags: the control gets at most
+// the allowed depth, every word stays, and editing and saving keep the words.
+void EditorSafetyTest::hostileNestingOpensAndSavesItsText()
+{
+    const int depth = 100000;
+    const QString html = QStringLiteral("<b>").repeated(depth) + QStringLiteral("bottom words")
+        + QStringLiteral("</b>").repeated(depth) + QStringLiteral("<p>after</p>");
+    const QString capped = capElementNesting(html, HtmlEditor::MaxElementNesting);
+    QCOMPARE(capped.count(QStringLiteral("<b>")), HtmlEditor::MaxElementNesting);
+    QCOMPARE(capped.count(QStringLiteral("</b>")), HtmlEditor::MaxElementNesting);
+    QVERIFY(capped.contains(QStringLiteral("bottom words")));
+
+    auto editor = editorWith(html);
+    QCOMPARE(plainText(*editor), QStringLiteral("bottom words\nafter"));
+    const QString stored = editor->documentHtml();
+    QVERIFY(stored.contains(QStringLiteral("bottom words")) && stored.contains(QStringLiteral("after")));
 }
 
 QTEST_MAIN(EditorSafetyTest)

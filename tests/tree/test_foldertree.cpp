@@ -87,6 +87,13 @@ private Q_SLOTS:
             ++count;
         QCOMPARE(count, 7);
         QCOMPARE(FolderTree::dirNumOf(findItem(tree, "a/Alpha/y")), DirNum(5));
+
+        // The rows that cannot be placed are not hidden silently.
+        folio::test::BoardRobot robot(*window);
+        QVERIFY(robot.waitForMessages(1));
+        QVERIFY2(robot.lastMessage().startsWith(QStringLiteral("5 folder(s) cannot be shown")),
+                 qPrintable(robot.lastMessage()));
+        QCOMPARE(window->folderTree().unplaced(), 5);
     }
 
     void crafted100000LevelChain()
@@ -102,6 +109,7 @@ private Q_SLOTS:
         QVERIFY2(robot.lastMessage().contains(QStringLiteral("not shown")), qPrintable(robot.lastMessage()));
         auto &tree = window->folderTree();
         QCOMPARE(tree.hiddenTooDeep(), 1);  // the first level beyond the bound (its branch goes with it)
+        QCOMPARE(tree.unplaced(), 0);       // hidden for depth is not "cannot be placed"
         int depth = 0;
         for (QTreeWidgetItem *item = tree.topLevelItem(0); item; item = item->childCount() ? item->child(0) : nullptr)
             ++depth;

@@ -28,6 +28,8 @@ const QString NoFolderNotice =
     QStringLiteral("Please specify a folder you want to save to from Document Folder Area");
 const QString NoTitleNotice = QStringLiteral("Please input a document title before you save it");
 const QString LongTitleNotice = QStringLiteral("Document title can not beyond 250 characters");
+const QString SaveBeforeLeaving = QStringLiteral(
+    "The document you are editing has changes that are not saved. Do you want to save it first?");
 const QString SaveBeforeClosing = QStringLiteral(
     "The document you are editing has changes that are not saved. Do you want to save it before Folio Keeper "
     "closes?");
@@ -57,7 +59,7 @@ DocumentPane::DocumentPane(AppContext &context, QWidget *parent)
     m_editor->setDocumentPrinter(m_context.prompts.printer);
     m_editor->setFontChooser(m_context.prompts.font);
     m_formatting->setColorChooser(m_context.prompts.color);
-    connect(&m_context.state, &AppState::documentSelected, this, &DocumentPane::loadDocument);
+    connect(&m_context.state, &AppState::documentSelected, this, &DocumentPane::showSelectedDocument);
     connect(&m_context.session, &Session::reopened, this, &DocumentPane::followReopen);
 }
 
@@ -158,8 +160,29 @@ void DocumentPane::setEditMode(EditMode mode)
     m_context.state.setEditMode(mode);
 }
 
+void DocumentPane::showSelectedDocument(DocNum num)
+{
+    if (m_context.state.isEditing()) {
+        if (!settleUnsavedChanges())
+            return;
+        setEditMode(EditMode::Browse);
+    }
+    loadDocument(num);
+}
+
+bool DocumentPane::settleUnsavedChanges()
+{
+    if (!hasUnsavedChanges())
+        return true;
+    if (m_context.board.ask(SaveBeforeLeaving) != BoardAnswer::Yes)
+        return true;  // the user lets the changes go
+    return saveDocument() == SaveOutcome::Stored;
+}
+
 void DocumentPane::newDocument()
 {
+    if (!settleUnsavedChanges())
+        return;
     setEditMode(EditMode::Edit);
     m_context.state.setCurrentDocNum(0);
     clearDocument();
@@ -168,7 +191,7 @@ void DocumentPane::newDocument()
 
 void DocumentPane::editDocument()
 {
-    if (!m_context.state.documentEntrySelected())
+    if (!m_context.state.documentEntrySelected() || !settleUnsavedChanges())
         return;
     setEditMode(EditMode::Edit);
     loadDocument(m_context.state.currentDocNum());

@@ -50,6 +50,10 @@ public:
     void cancelEditing();
     // In edit mode with changes the user has not saved.
     bool hasUnsavedChanges() const;
+    // Before the pane's text is replaced: with unsaved changes, asks
+    // whether to save them. False when the user wants them saved and the
+    // save was refused (the caller stops); true to go on.
+    bool settleUnsavedChanges();
     // Asks whether to save unsaved changes before the window closes: false
     // when the window must stay open (the save was refused).
     bool confirmClose();
@@ -64,6 +68,8 @@ private:
     void clearDocument();
     void leaveEditing(bool reloadStored);
     void showTitleInPanel();
+    // A document chosen in the list, the find dialog or a drop.
+    void showSelectedDocument(DocNum num);
     void followReopen();
 
     AppContext &m_context;

@@ -398,6 +398,80 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase(QStringLiteral("check"));
     }
 
+    void commandsAskBeforeDroppingUnsavedChanges_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("Add Document, Ctrl+N") << "DocAdd" << true;
+        QTest::newRow("Add Document, menu") << "DocAdd" << false;
+        QTest::newRow("Revise Document, Ctrl+E") << "DocChg" << true;
+        QTest::newRow("Revise Document, menu") << "DocChg" << false;
+    }
+
+    void commandsAskBeforeDroppingUnsavedChanges()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, byKey);
+        auto run = [&] {
+            if (byKey)
+                QTest::keySequence(m_window.get(), m_window->findChild<QAction *>(command)->shortcut());
+            else
+                trigger(qPrintable(command));
+        };
+        selectFolder(1);
+        openDocument(5);
+        trigger("DocChg");
+
+        // Unchanged: no question.
+        BoardRobot robot(*m_window, QStringLiteral("picNo"));
+        run();
+        QCOMPARE(m_window->state().editMode(), EditMode::Edit);
+        QCOMPARE(robot.messages().size(), 0);
+
+        // No: the changes go, the command goes on.
+        if (command == QLatin1String("DocAdd")) {
+            trigger("DocCancel");  // back to revising document 5
+            openDocument(5);
+            trigger("DocChg");
+        }
+        typeIntoEditor(QStringLiteral("dropped words"));
+        run();
+        QCOMPARE(robot.messages().size(), 1);
+        QVERIFY(robot.lastMessage().contains(QStringLiteral("not saved")));
+        QVERIFY(!text()->toPlainText().contains(QStringLiteral("dropped words")));
+        QVERIFY(!stored(5, "Text").contains(QStringLiteral("dropped words")));
+
+        // Yes: saved first, then the command goes on.
+        if (command == QLatin1String("DocAdd")) {
+            m_pane->titleBox()->setText(QStringLiteral("kept new"));
+            typeIntoEditor(QStringLiteral("kept words"));
+        } else {
+            typeIntoEditor(QStringLiteral("kept words"));
+        }
+        robot.setAnswer(QStringLiteral("picYes"));
+        run();
+        QCOMPARE(robot.messages().size(), 2);
+        QCOMPARE(rows(QStringLiteral("Text LIKE '%kept words%'")), 1);
+        QCOMPARE(m_window->state().editMode(), EditMode::Edit);
+        if (command == QLatin1String("DocAdd"))
+            QVERIFY(text()->toPlainText().isEmpty());  // a fresh new document
+        else
+            QVERIFY(text()->toPlainText().contains(QStringLiteral("kept words")));  // the stored text again
+    }
+
+    void refusedSaveStopsTheCommand()
+    {
+        selectFolder(1);
+        trigger("DocAdd");  // no title: the save will be refused
+        typeIntoEditor(QStringLiteral("untitled words"));
+        BoardRobot robot(*m_window, QStringLiteral("picYes"));
+        trigger("DocAdd");
+        QVERIFY(robot.waitForMessages(2));  // the question, then the refusal
+        QCOMPARE(robot.lastMessage(), QStringLiteral("Please input a document title before you save it"));
+        QVERIFY(text()->toPlainText().contains(QStringLiteral("untitled words")));
+        QCOMPARE(rows(), 1);
+    }
+
     void refusedSaveKeepsTheWindowOpen()
     {
         trigger("DocAdd");  // no folder selected: the save will be refused

@@ -46,7 +46,10 @@ int main(int argc, char **argv)
     }
     folio::MainWindow &window = *launched.window;
     if (signals)
-        QObject::connect(signals, &folio::TerminationSignals::terminationRequested, &window, &QWidget::close);
+        QObject::connect(signals, &folio::TerminationSignals::terminationRequested, &window, [&window] {
+            window.endOnSignal();
+            QCoreApplication::exit(0);
+        });
     window.show();
     splash.reset();
     return app.exec();

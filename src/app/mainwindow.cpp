@@ -14,10 +14,12 @@
 #include "shell/statuspanel.h"
 #include "shell/twips.h"
 #include "shell/version.h"
+#include "storage/recoveryfile.h"
 #include "tree/folderactions.h"
 #include "tree/foldertree.h"
 
 #include <QCloseEvent>
+#include <cstdlib>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -162,7 +164,11 @@ MainWindow::LoadResult MainWindow::load()
                                           "changes cannot be saved.")
                                .arg(db.filePath()));
     m_loaded = true;
-    m_tipTimer->start();
+    // Words kept from a run that was ended come before the tip.
+    if (RecoveryFile(m_session.programDir()).exists())
+        QTimer::singleShot(0, m_pane, &DocumentPane::offerRecovery);
+    else
+        m_tipTimer->start();
     return {true, 0, {}};
 }
 
@@ -206,6 +212,17 @@ void MainWindow::showStartupTip()
 void MainWindow::registerSecondaryWindow(QWidget *window)
 {
     m_secondaryWindows.append(window);
+}
+
+void MainWindow::endOnSignal()
+{
+    if (m_endingOnSignal)
+        std::_Exit(0);
+    m_endingOnSignal = true;
+    if (m_loaded && !m_unloaded)
+        m_pane->keepUnsavedForRecovery();
+    unload();
+    hide();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

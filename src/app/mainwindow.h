@@ -59,6 +59,11 @@ public:
     Commands &commands() { return *m_commands; }
     QString programDir() const { return m_session.programDir(); }
 
+    // SIGTERM or SIGINT: unloads at once, without a question; unsaved words
+    // go to the recovery file first. The caller then ends the event loop
+    // with exit code 0. A second call ends the process outright.
+    void endOnSignal();
+
     // Windows of the program besides this one; the unload closes them.
     void registerSecondaryWindow(QWidget *window);
     // Lays out every pane from the current free sizes and mode.
@@ -102,6 +107,7 @@ private:
     int m_listHeight = 0;
     bool m_loaded = false;
     bool m_unloaded = false;
+    bool m_endingOnSignal = false;
 };
 
 } // namespace folio

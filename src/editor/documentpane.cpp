@@ -14,11 +14,14 @@
 #include "editor/htmleditor.h"
 #include "editor/titlebox.h"
 #include "storage/documentstore.h"
+#include "storage/recoveryfile.h"
+#include "storage/storageerror.h"
 
 #include <QAction>
 #include <QGridLayout>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QtDebug>
 
 namespace folio {
 
@@ -30,6 +33,9 @@ const QString NoTitleNotice = QStringLiteral("Please input a document title befo
 const QString LongTitleNotice = QStringLiteral("Document title can not beyond 250 characters");
 const QString SaveBeforeLeaving = QStringLiteral(
     "The document you are editing has changes that are not saved. Do you want to save it first?");
+const QString RestoreQuestion = QStringLiteral(
+    "Folio Keeper was ended while a document had changes that were not saved (\"%1\"). Do you want to restore "
+    "them?");
 const QString SaveBeforeClosing = QStringLiteral(
     "The document you are editing has changes that are not saved. Do you want to save it before Folio Keeper "
     "closes?");
@@ -259,6 +265,56 @@ bool DocumentPane::confirmClose()
     if (m_context.board.askOverriding(SaveBeforeClosing) != BoardAnswer::Yes)
         return true;
     return saveAndBrowse();
+}
+
+bool DocumentPane::keepUnsavedForRecovery()
+{
+    if (!hasUnsavedChanges())
+        return true;
+    const AppState &state = m_context.state;
+    try {
+        RecoveryFile(m_context.session.programDir())
+            .write({state.currentDirNum(), state.currentDocNum(), m_title->text(), m_editor->documentHtml()});
+    } catch (const StorageError &e) {
+        qWarning().noquote() << "Folio Keeper:" << e.userText();
+        return false;
+    }
+    return true;
+}
+
+void DocumentPane::offerRecovery()
+{
+    const RecoveryFile file(m_context.session.programDir());
+    if (!file.exists())
+        return;
+    const std::optional<RecoveredEdit> edit = file.read();
+    if (!edit) {
+        m_context.notices.failure(
+            QStringLiteral("%1 holds words kept from an earlier run but cannot be read; it was left in place.")
+                .arg(file.path()));
+        return;
+    }
+    const BoardAnswer answer = m_context.board.ask(RestoreQuestion.arg(edit->title.left(80)));
+    if (m_context.board.isShutDown())
+        return;  // the window went away: no answer was given, the file stays
+    if (answer == BoardAnswer::Yes)
+        restoreEdit(*edit);
+    file.remove();
+}
+
+// Back into edit mode as the edit was: the same folder and document, the
+// title and the text, counted as unsaved.
+void DocumentPane::restoreEdit(const RecoveredEdit &edit)
+{
+    if (edit.dir != 0)
+        m_context.state.selectFolder(edit.dir);
+    setEditMode(EditMode::Edit);
+    m_context.state.setCurrentDocNum(edit.doc);
+    m_title->setText(edit.title);
+    m_loadedTitle.clear();
+    m_editor->setDocumentHtml(edit.html);
+    m_editor->markModified();
+    m_editor->setFocus();
 }
 
 } // namespace folio

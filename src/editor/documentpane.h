@@ -9,6 +9,7 @@ class QToolBar;
 namespace folio {
 
 struct AppContext;
+struct RecoveredEdit;
 enum class EditMode;
 
 // What became of a save.
@@ -57,6 +58,12 @@ public:
     // Asks whether to save unsaved changes before the window closes: false
     // when the window must stay open (the save was refused).
     bool confirmClose();
+    // The program is being ended without asking (a signal): unsaved changes
+    // are kept in the recovery file. False when they could not be written.
+    bool keepUnsavedForRecovery();
+    // At start: an edit kept by the last run is offered back; Yes reopens it
+    // in edit mode as it was, No lets it go. The file goes once answered.
+    void offerRecovery();
 
 Q_SIGNALS:
     // Editing ended (saved or cancelled); `num` is the document the pane
@@ -71,6 +78,7 @@ private:
     // A document chosen in the list, the find dialog or a drop.
     void showSelectedDocument(DocNum num);
     void followReopen();
+    void restoreEdit(const RecoveredEdit &edit);
 
     AppContext &m_context;
     QWidget *m_coolBar;

@@ -139,6 +139,11 @@ void HtmlEditor::setBrowseMode(bool browse)
     m_edit->setTextInteractionFlags(browse ? Qt::TextBrowserInteraction : Qt::TextEditorInteraction);
 }
 
+void HtmlEditor::markModified()
+{
+    m_document->setModified(true);
+}
+
 bool HtmlEditor::isModified() const
 {
     return m_document->isModified();

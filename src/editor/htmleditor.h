@@ -52,6 +52,8 @@ public:
 
     // Whether the user changed the document since the last setDocumentHtml().
     bool isModified() const;
+    // Counts the shown text as changed by the user (a restored edit).
+    void markModified();
 
     // Runs command `id` on the selection. Returns the font name (QString)
     // for GetFontName and the HTML font size 1-7 (int, 0 when mixed or

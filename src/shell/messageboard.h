@@ -61,6 +61,8 @@ public:
 
     bool isBusy() const { return m_busy; }
     bool isWaiting() const { return m_wait != nullptr; }
+    // The window is closing: every wait has ended and no call is accepted.
+    bool isShutDown() const { return m_shutDown; }
     // Ends a waiting call with `answer`.
     void endWait(BoardAnswer answer);
     // The window is closing: a waiting call ends with 0 and every later call

@@ -2,6 +2,7 @@
 
 #include "shell/messageboard.h"
 #include "shell/notices.h"
+#include "storage/recoveryfile.h"
 
 #include <QFile>
 #include <QLabel>
@@ -65,9 +66,11 @@ std::unique_ptr<MainWindow> openWindow(const ProgramFolder &folder, bool show)
         tip->stop();
     if (show) {
         window->show();
-        // A notice queued by the load would wait for an answer while we
-        // wait for the window: leave that to the test's robot.
-        if (window->context().notices.pendingCount() == 0 && !QTest::qWaitForWindowExposed(window.get()))
+        // A notice queued by the load, or the offer of a kept edit, would
+        // wait for an answer while we wait for the window: leave that to
+        // the test's robot.
+        const bool question = window->context().notices.pendingCount() > 0 || RecoveryFile(folder.path()).exists();
+        if (!question && !QTest::qWaitForWindowExposed(window.get()))
             qWarning("window not exposed");
     }
     return window;

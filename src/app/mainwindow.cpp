@@ -34,11 +34,10 @@ const QString StartupTip = QStringLiteral(
     "To add a new document, you can select Add New Document menu form Main Menu, right button menu or press "
     "the Add New Doucment button");
 
-QToolBar *makeToolBar(const QString &name, QWidget *parent, Qt::Orientation orientation = Qt::Horizontal)
+QToolBar *makeToolBar(const QString &name, QWidget *parent)
 {
     auto *bar = new QToolBar(parent);
     bar->setObjectName(name);
-    bar->setOrientation(orientation);
     bar->setIconSize(QSize(16, 16));
     bar->setMovable(false);
     return bar;

@@ -108,73 +108,50 @@ private Q_SLOTS:
         QCOMPARE(loaded(w, EditMode::Edit).frame.top, browse.tree.top);
     }
 
-    void dragOfTheVerticalBar_data()
+    void drags_data()
     {
-        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("tree");   // the bar right of the tree, or the one under the list
+        QTest::addColumn<int>("size");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("100 twips: too narrow") << 100 << false;
-        QTest::newRow("101 twips") << 101 << true;
-        QTest::newRow("negative") << -50 << false;
-        QTest::newRow("ScaleWidth - 101") << 8899 << true;
-        QTest::newRow("ScaleWidth - 100: too wide") << 8900 << false;
-        QTest::newRow("beyond the window") << 12000 << false;
+        // The tree must stay wider than 100 and narrower than ScaleWidth - 100.
+        QTest::newRow("tree 100") << true << 100 << false;
+        QTest::newRow("tree 101") << true << 101 << true;
+        QTest::newRow("tree ScaleWidth - 101") << true << 8899 << true;
+        QTest::newRow("tree ScaleWidth - 100") << true << 8900 << false;
+        // The list's top is 450, the status bar 300 high: the list must stay
+        // above 450 + 100 (not 100 alone) and below 6000 - 450 - 300 - 100.
+        QTest::newRow("list top + 100") << false << 550 << false;
+        QTest::newRow("list top + 101") << false << 551 << true;
+        QTest::newRow("list 200") << false << 200 << false;
+        QTest::newRow("list 5149") << false << 5149 << true;
+        QTest::newRow("list 5150") << false << 5150 << false;
     }
 
-    void dragOfTheVerticalBar()
+    void drags()
     {
-        QFETCH(int, width);
+        QFETCH(bool, tree);
+        QFETCH(int, size);
         QFETCH(bool, accepted);
-        WindowMetrics w = window();
-        const PaneRects before = loaded(w);
-        w.scaleHeight = 6600;   // a taller window shows whether the layout ran
-        const PaneRects after = dragVerticalBar(before, w, width - before.tree.width, EditMode::Browse);
-        QCOMPARE(after.tree.width, accepted ? width : before.tree.width);
+        // Arranged for a lower window, so the new height shows whether the
+        // layout ran.
+        WindowMetrics low = window(300);
+        low.scaleHeight = 5000;
+        const PaneRects before = loaded(low);
+        const WindowMetrics w = window(300);
+        const PaneRects after = tree ? dragVerticalBar(before, w, size - before.tree.width, EditMode::Browse)
+                                     : dragHorizontalBar(before, w, size - before.list.height, EditMode::Browse);
+        QCOMPARE(tree ? after.tree.width : after.list.height,
+                 accepted ? size : (tree ? before.tree.width : before.list.height));
         // Accepted or not, the layout ran.
-        QCOMPARE(after.tree.bottom(), 6600);
-        QCOMPARE(after.verticalBar.left, after.tree.right());
+        QCOMPARE(after.tree.bottom(), 5700);
         QCOMPARE(after.list.left, after.verticalBar.right());
-        // Near the right bound the bar itself passes the edge: the list
-        // cannot take a negative width and keeps the one it had.
+        QCOMPARE(after.frame.top, after.horizontalBar.bottom());
+        // Near the far bounds a bar passes the edge of the area; a pane that
+        // would get a negative size keeps the size it had.
         const int room = 9000 - after.list.left;
         QCOMPARE(after.list.width, room >= 0 ? room : before.list.width);
-    }
-
-    void dragOfTheHorizontalBar_data()
-    {
-        QTest::addColumn<int>("height");
-        QTest::addColumn<bool>("accepted");
-        // The list's top is 450, the status bar 300 high: the list must stay
-        // above 450 + 100 and below 6000 - 450 - 300 - 100.
-        QTest::newRow("list top + 100") << 550 << false;
-        QTest::newRow("list top + 101") << 551 << true;
-        QTest::newRow("100 alone is not the bound") << 200 << false;
-        QTest::newRow("just inside the lower bound") << 5149 << true;
-        QTest::newRow("the lower bound") << 5150 << false;
-    }
-
-    void dragOfTheHorizontalBar()
-    {
-        QFETCH(int, height);
-        QFETCH(bool, accepted);
-        const WindowMetrics w = window(300);
-        const PaneRects before = loaded(w);
-        const PaneRects after = dragHorizontalBar(before, w, height - before.list.height, EditMode::Browse);
-        QCOMPARE(after.list.height, accepted ? height : before.list.height);
-        QCOMPARE(after.horizontalBar.top, after.list.bottom());
-        QCOMPARE(after.frame.top, after.horizontalBar.bottom());
-    }
-
-    void dragStepsAddUp()
-    {
-        // Each move is measured from the bar's new place.
-        const WindowMetrics w = window();
-        PaneRects r = loaded(w);
-        const int start = r.tree.width;
-        for (int step = 0; step < 4; ++step)
-            r = dragVerticalBar(r, w, 150, EditMode::Browse);
-        QCOMPARE(r.tree.width, start + 600);
-        r = dragVerticalBar(r, w, -600, EditMode::Browse);
-        QCOMPARE(r.tree.width, start);
+        const int height = 5700 - after.frame.top;
+        QCOMPARE(after.frame.height, height >= 0 ? height : before.frame.height);
     }
 
     void folderKeys()
@@ -254,15 +231,6 @@ private Q_SLOTS:
         QCOMPARE(r.list.width, before.list.width);
         r = formResize(r, w, EditMode::Edit);
         QCOMPARE(r.frame.width, before.frame.width);
-    }
-
-    void keyNames()
-    {
-        for (SizingKey key : {SizingKey::DirLeft, SizingKey::DirMid, SizingKey::DirRight, SizingKey::DocTop,
-                              SizingKey::DocMid, SizingKey::DocBottom})
-            QCOMPARE(sizingKeyFromName(sizingKeyName(key)), key);
-        QCOMPARE(sizingKeyName(SizingKey::DocBottom), QStringLiteral("DocBottom"));
-        QVERIFY(!sizingKeyFromName(QStringLiteral("docbottom")));
     }
 
     void pixels_data()

@@ -41,24 +41,23 @@ void fillBase(const ProgramFolder &folder)
     folder.execAll(rows);
 }
 
+QString describe(const QWidget *w, const QRect &r)
+{
+    return w->objectName() + QLatin1Char(' ') + QDebug::toString(r);
+}
+
 // Every visible child of `parent` lies inside it and none covers another.
 void verifyChildrenFit(QWidget *parent)
 {
     QList<QWidget *> shown;
-    for (QObject *object : parent->children()) {
-        auto *widget = qobject_cast<QWidget *>(object);
-        if (!widget || widget->isWindow() || !widget->isVisibleTo(parent) || widget->size().isEmpty())
+    for (QWidget *widget : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (widget->isWindow() || !widget->isVisibleTo(parent) || widget->size().isEmpty())
             continue;
         QVERIFY2(parent->rect().contains(widget->geometry()),
-                 qPrintable(QStringLiteral("%1 %2 sticks out of %3 %4")
-                                .arg(widget->objectName(), QDebug::toString(widget->geometry()),
-                                     parent->objectName(), QDebug::toString(parent->rect()))));
+                 qPrintable(describe(widget, widget->geometry()) + " is cut by " + describe(parent, parent->rect())));
         for (QWidget *other : std::as_const(shown))
             QVERIFY2(!other->geometry().intersects(widget->geometry()),
-                     qPrintable(QStringLiteral("%1 %2 covers %3 %4 in %5")
-                                    .arg(widget->objectName(), QDebug::toString(widget->geometry()),
-                                         other->objectName(), QDebug::toString(other->geometry()),
-                                         parent->objectName())));
+                     qPrintable(describe(widget, widget->geometry()) + " covers " + describe(other, other->geometry())));
         shown << widget;
     }
 }
@@ -95,10 +94,7 @@ class TestPaneWindow : public QObject
     {
         auto *action = m_window->findChild<QAction *>(QLatin1String(key));
         QVERIFY2(action, key);
-        QWidget *button = nullptr;
-        for (auto *bar : {m_hSpliter->toolBar(), m_vSpliter->toolBar()})
-            if (bar->actions().contains(action))
-                button = bar->widgetForAction(action);
+        QWidget *button = qobject_cast<QToolBar *>(action->parent())->widgetForAction(action);
         QVERIFY2(button && button->isVisible(), key);
         QTest::mouseClick(button, Qt::LeftButton);
         settle();
@@ -235,60 +231,54 @@ private Q_SLOTS:
         }
     }
 
-    void draggingTheBarRightOfTheTree()
+    void draggingTheBars()
     {
         resizeTo(QSize(1024, 768));
         QWindow *window = m_window->windowHandle();
-        const int y = m_hSpliter->height() - 20;   // below the keys
-        const QPoint grip = inWindow(m_hSpliter, QPoint(m_hSpliter->width() / 2, y));
-        QTest::mousePress(window, Qt::LeftButton, {}, grip);
-        QVERIFY(m_window->paneLayout().splitterDragging());
-        // The bar's edge goes where the pointer is, then follows it.
-        for (int to : {grip.x() + 60, grip.x() + 90, grip.x() - 150}) {
-            QTest::mouseMove(window, QPoint(to, grip.y()));
+        const struct
+        {
+            SplitterBar *bar;
+            QWidget *pane;
+            bool across;   // dragged sideways
+        } bars[] = {{m_hSpliter, m_tree, true}, {m_vSpliter, m_list, false}};
+        for (const auto &b : bars) {
+            // Take hold of the bar beyond its keys.
+            const QPoint grip = inWindow(b.bar, QPoint(b.bar->width(), b.bar->height()) - QPoint(6, 6));
+            auto along = [&](int offset) { return b.across ? grip + QPoint(offset, 0) : grip + QPoint(0, offset); };
+            auto paneEnd = [&] {
+                const QPoint end = m_window->mapFromGlobal(b.pane->mapToGlobal(QPoint(b.pane->width(), b.pane->height())));
+                return b.across ? end.x() : end.y();
+            };
+            QTest::mousePress(window, Qt::LeftButton, {}, grip);
+            QVERIFY(m_window->paneLayout().splitterDragging());
+            // The bar's edge goes where the pointer is, then follows it.
+            for (int offset : {60, 90, -80}) {
+                QTest::mouseMove(window, along(offset));
+                settle();
+                const QPoint at = along(offset);
+                QVERIFY(qAbs(paneEnd() - (b.across ? at.x() : at.y())) <= 1);
+                verifyBrowseLayout();
+            }
+            // Against the window's edge: ignored.
+            const int before = paneEnd();
+            const QPoint edge = b.across ? QPoint(px(100) / 2, grip.y())
+                                         : QPoint(grip.x(), m_window->mapFromGlobal(m_area->mapToGlobal(
+                                                                 QPoint(0, m_area->height() - 2))).y());
+            QTest::mouseMove(window, edge);
             settle();
-            QVERIFY(qAbs(m_tree->geometry().right() + 1 - m_area->mapFrom(m_window.get(), QPoint(to, 0)).x()) <= 1);
-            verifyBrowseLayout();
+            QCOMPARE(paneEnd(), before);
+            QTest::mouseRelease(window, Qt::LeftButton, {}, edge);
+            QVERIFY(!m_window->paneLayout().splitterDragging());
+            // Moving without the button held changes nothing but the pointer.
+            QTest::mouseMove(window, along(-4));
+            QTest::mouseMove(window, along(-30));
+            settle();
+            QCOMPARE(paneEnd(), before);
+            QCOMPARE(b.bar->cursor().shape(), b.across ? Qt::SizeHorCursor : Qt::SizeVerCursor);
         }
-        // Too close to the left edge: ignored.
-        const int before = m_tree->width();
-        const QPoint nearTheEdge = inWindow(m_area, QPoint(px(100) / 2, y));
-        QTest::mouseMove(window, nearTheEdge);
-        settle();
-        QCOMPARE(m_tree->width(), before);
-        QTest::mouseRelease(window, Qt::LeftButton, {}, nearTheEdge);
-        QVERIFY(!m_window->paneLayout().splitterDragging());
-        // Moving without the button held changes nothing but the pointer.
-        QTest::mouseMove(window, inWindow(m_hSpliter, QPoint(6, y)));
-        QTest::mouseMove(window, inWindow(m_hSpliter, QPoint(12, y)));
-        settle();
-        QCOMPARE(m_tree->width(), before);
-        QCOMPARE(m_hSpliter->cursor().shape(), Qt::SizeHorCursor);
     }
 
-    void draggingTheBarUnderTheList()
-    {
-        resizeTo(QSize(1024, 768));
-        QWindow *window = m_window->windowHandle();
-        const int x = m_vSpliter->width() - 30;   // right of the keys
-        const QPoint grip = inWindow(m_vSpliter, QPoint(x, m_vSpliter->height() / 2));
-        QTest::mousePress(window, Qt::LeftButton, {}, grip);
-        for (int to : {grip.y() - 80, grip.y() + 120}) {
-            QTest::mouseMove(window, QPoint(grip.x(), to));
-            settle();
-            QVERIFY(qAbs(m_list->geometry().bottom() + 1 - m_area->mapFrom(m_window.get(), QPoint(0, to)).y()) <= 1);
-            verifyBrowseLayout();
-        }
-        // Down to the status bar: ignored, the document pane keeps its room.
-        const int before = m_list->height();
-        QTest::mouseMove(window, inWindow(m_area, QPoint(x, m_area->height() - 2)));
-        settle();
-        QCOMPARE(m_list->height(), before);
-        QTest::mouseRelease(window, Qt::LeftButton, {}, grip);
-        QCOMPARE(m_vSpliter->cursor().shape(), Qt::SizeVerCursor);
-    }
-
-    void folderKeys()
+    void sizingKeys()
     {
         resizeTo(QSize(1024, 768));
         QWidget *band1 = child(m_window.get(), "ToolbarDir");
@@ -305,22 +295,25 @@ private Q_SLOTS:
         // 35 % of the window as it is now, not as it was at the start.
         QCOMPARE(m_tree->geometry(), QRect(start.topLeft(), QSize(px(qRound(0.35 * outerWidthTwips())), start.height())));
         QVERIFY(qAbs(band1->geometry().right() - m_tree->geometry().right()) <= 1);
-    }
 
-    void documentKeys()
-    {
-        resizeTo(QSize(1024, 768));
         const int together = m_list->height() + m_frame->height();
         clickKey("DocTop");
         QCOMPARE(m_list->height(), 0);
-        QCOMPARE(m_vSpliter->y(), m_list->y());
         verifyBrowseLayout();
         clickKey("DocBottom");
         QVERIFY(qAbs(m_list->height() - together) <= 1);
         QCOMPARE(m_frame->height(), 0);
-        QCOMPARE(m_vSpliter->geometry().bottom(), m_area->height() - 1);
         clickKey("DocMid");
         QVERIFY(qAbs(m_list->height() - m_frame->height()) <= 1);
+        verifyBrowseLayout();
+    }
+
+    void coolBarHeightChangeLaysOut()
+    {
+        auto *toolbarDir = m_window->findChild<QToolBar *>(QStringLiteral("ToolbarDir"));
+        toolbarDir->setIconSize(QSize(40, 40));
+        settle();
+        QVERIFY(child(m_window.get(), "CoolBar1")->height() >= 40);
         verifyBrowseLayout();
     }
 

@@ -112,8 +112,6 @@ void PaneArranger::placeCoolBar()
 
 void PaneArranger::apply()
 {
-    if (m_area->window()->isMinimized())
-        return;
     const int dpi = logicalDpi();
     m_verticalBar->setThickness(twipsToPixels(VerticalBarThickness, dpi));
     m_horizontalBar->setThickness(twipsToPixels(HorizontalBarThickness, dpi));

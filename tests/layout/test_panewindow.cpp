@@ -369,6 +369,9 @@ private Q_SLOTS:
         QFETCH(QSize, screen);
         QFETCH(bool, editing);
         resizeTo(screen);
+        // Tiled as the window would start at this size.
+        clickKey("DirMid");
+        clickKey("DocMid");
         if (editing) {
             m_window->documentPane().editDocument();
             settle();

@@ -5,7 +5,7 @@
 #include "editor/documentpane.h"
 #include "editor/editoractions.h"
 #include "editor/fontboxes.h"
-#include "layout/panelayout.h"
+#include "layout/panearranger.h"
 #include "shell/busyscope.h"
 #include "shell/colors.h"
 #include "shell/commands.h"
@@ -36,11 +36,10 @@ const QString StartupTip = QStringLiteral(
     "To add a new document, you can select Add New Document menu form Main Menu, right button menu or press "
     "the Add New Doucment button");
 
-QToolBar *makeToolBar(const QString &name, QWidget *parent, Qt::Orientation orientation = Qt::Horizontal)
+QToolBar *makeToolBar(const QString &name, QWidget *parent)
 {
     auto *bar = new QToolBar(parent);
     bar->setObjectName(name);
-    bar->setOrientation(orientation);
     bar->setIconSize(QSize(16, 16));
     bar->setMovable(false);
     return bar;
@@ -97,14 +96,7 @@ void MainWindow::buildPanes()
     m_tree = new FolderTree(m_context, m_central);
     m_list = new DocumentList(m_context, m_central);
     m_pane = new DocumentPane(m_context, m_central);
-    m_hSplitter = new QWidget(m_central);
-    m_hSplitter->setObjectName(QStringLiteral("imgHspliter"));
-    m_hSplitter->setCursor(Qt::SplitHCursor);
-    m_vSplitter = new QWidget(m_central);
-    m_vSplitter->setObjectName(QStringLiteral("imgVspliter"));
-    m_vSplitter->setCursor(Qt::SplitVCursor);
-    makeToolBar(QStringLiteral("ToolBar2"), m_hSplitter, Qt::Vertical);
-    makeToolBar(QStringLiteral("Toolbar1"), m_vSplitter);
+    m_layout = new PaneArranger(m_state, m_central, {m_coolBar1, m_toolbarDir, m_tree, m_list, m_pane});
 
     connectPanes();
 }
@@ -116,8 +108,6 @@ void MainWindow::connectPanes()
     connect(m_pane, &DocumentPane::editingFinished, m_list, &DocumentList::showAfterEditing);
     connect(&m_state, &AppState::editModeChanged, this, [this](EditMode mode) {
         enableToolbarButtons(m_toolbarDoc, mode == EditMode::Browse);
-        if (m_loaded)
-            relayout();
     });
 }
 
@@ -147,16 +137,14 @@ MainWindow::LoadResult MainWindow::load()
     m_state.setCurrentDirNum(0);
     m_state.setCurrentDocNum(0);
 
-    m_treeWidth = int(width() * 0.35);
-    m_listHeight = (height() - m_coolBar1->sizeHint().height() - m_status->sizeHint().height()) / 2;
-    relayout();
+    m_layout->initPaneLayout();
     m_pane->fontBoxes().fillFontBoxes();
     m_pane->setEditMode(EditMode::Browse);
     m_board->park(m_list->y() + m_central->y() + twips(100));
     {
         BusyScope busy(*m_status);
         m_tree->loadRootFolders();
-        relayout();
+        m_layout->arrangeAtLoad();
     }
     const Database &db = m_session.database();
     if (!db.isWritable())
@@ -174,33 +162,7 @@ MainWindow::LoadResult MainWindow::load()
 
 void MainWindow::relayout()
 {
-    const int barHeight = m_coolBar1->sizeHint().height();
-    m_coolBar1->setGeometry(0, 0, m_central->width(), barHeight);
-    PaneInputs in;
-    in.area = QSize(m_central->width(), m_central->height() - barHeight);
-    in.treeWidth = m_treeWidth;
-    in.listHeight = m_listHeight;
-    in.editMode = m_state.isEditing();
-    in.verticalBar = twips(195);
-    in.horizontalBar = twips(225);
-    const PaneGeometry g = computePaneLayout(in);
-    const QPoint offset(0, barHeight);
-    m_tree->setGeometry(g.tree.translated(offset));
-    m_hSplitter->setGeometry(g.verticalBar.translated(offset));
-    m_list->setVisible(!in.editMode);
-    m_vSplitter->setVisible(!in.editMode);
-    if (!in.editMode) {
-        m_list->setGeometry(g.list.translated(offset));
-        m_vSplitter->setGeometry(g.horizontalBar.translated(offset));
-    }
-    m_pane->setGeometry(g.frame.translated(offset));
-}
-
-void MainWindow::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
-    if (m_loaded)
-        relayout();
+    m_layout->formResize();
 }
 
 void MainWindow::showStartupTip()

@@ -23,6 +23,7 @@ class FolderActions;
 class FolderTree;
 class MessageBoard;
 class Notices;
+class PaneArranger;
 class StatusPanel;
 
 // The main window: creates the session, the panes, the commands and the
@@ -57,6 +58,7 @@ public:
     DocumentList &documentList() { return *m_list; }
     DocumentPane &documentPane() { return *m_pane; }
     Commands &commands() { return *m_commands; }
+    PaneArranger &paneLayout() { return *m_layout; }
     QString programDir() const { return m_session.programDir(); }
 
     // SIGTERM or SIGINT: unloads at once, without a question; unsaved words
@@ -71,7 +73,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildPanes();
@@ -95,16 +96,13 @@ private:
     FolderTree *m_tree;
     DocumentList *m_list;
     DocumentPane *m_pane;
-    QWidget *m_hSplitter;   // bar right of the tree
-    QWidget *m_vSplitter;   // bar under the list
+    PaneArranger *m_layout;
     Commands *m_commands;
     std::unique_ptr<FolderActions> m_folderActions;
     std::unique_ptr<DocumentActions> m_documentActions;
     std::unique_ptr<EditorActions> m_editorActions;
     QTimer *m_tipTimer;
     QList<QPointer<QWidget>> m_secondaryWindows;
-    int m_treeWidth = 0;
-    int m_listHeight = 0;
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_endingOnSignal = false;

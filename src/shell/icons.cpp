@@ -59,9 +59,27 @@ QIcon commandIcon(const QString &key)
         {"Center", letterIcon(QStringLiteral("≡"), Qt::black, false)},
         {"RightJustify", letterIcon(QStringLiteral("→≡"), Qt::black, false)},
     };
-    if (standard.contains(key))
-        return QApplication::style()->standardIcon(standard.value(key));
-    return painted.value(key);
+    // The desktop's icon theme first, so the toolbars look like the rest of
+    // the desktop; the style's or our own pictures where the theme has none
+    // (or there is no theme, as on the offscreen platform).
+    static const QHash<QString, QString> themed = {
+        {"DirAdd", "folder-new"},          {"DirDel", "edit-delete"},
+        {"DbCompact", "drive-harddisk"},   {"DbBackup", "document-save-as"},
+        {"DocAdd", "document-new"},        {"DocChg", "document-properties"},
+        {"DocDel", "edit-delete"},         {"DocExport", "document-send"},
+        {"DocFind", "edit-find"},          {"DocPrt", "document-print"},
+        {"DocSave", "document-save"},      {"DocCancel", "process-stop"},
+        {"Undo", "edit-undo"},             {"Copy", "edit-copy"},
+        {"Paste", "edit-paste"},           {"Cut", "edit-cut"},
+        {"Find", "edit-find"},             {"Bold", "format-text-bold"},
+        {"Italic", "format-text-italic"},  {"Underline", "format-text-underline"},
+        {"Bullets", "format-list-unordered"}, {"LeftJustify", "format-justify-left"},
+        {"Center", "format-justify-center"}, {"RightJustify", "format-justify-right"},
+    };
+    const QIcon fallback = standard.contains(key) ? QApplication::style()->standardIcon(standard.value(key))
+                                                  : painted.value(key);
+    const QString themeName = themed.value(key);
+    return themeName.isEmpty() ? fallback : QIcon::fromTheme(themeName, fallback);
 }
 
 } // namespace folio

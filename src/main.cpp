@@ -8,9 +8,50 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
+#include <unistd.h>
+#include <utility>
 
 namespace {
+
+// With FOLIOK_REPORT_READY=<file descriptor> in the environment, "ready" is
+// written to that descriptor once the main window has been shown and its
+// first paint has gone out, so that a benchmark outside the process can time
+// a start-up as the user sees it. Without the variable nothing happens.
+class ReadyReporter : public QObject
+{
+public:
+    static void watch(QWidget &window)
+    {
+        bool ok = false;
+        const int fd = qEnvironmentVariableIntValue("FOLIOK_REPORT_READY", &ok);
+        if (ok && fd > 2)
+            window.installEventFilter(new ReadyReporter(fd, &window));
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && m_fd >= 0) {
+            const int fd = std::exchange(m_fd, -1);
+            // Queued: it runs once the paint that starts here has been flushed.
+            QTimer::singleShot(0, this, [fd] {
+                [[maybe_unused]] const ssize_t written = ::write(fd, "ready\n", 6);
+                ::close(fd);
+            });
+        }
+        return false;
+    }
+
+private:
+    ReadyReporter(int fd, QObject *parent)
+        : QObject(parent)
+        , m_fd(fd)
+    {
+    }
+
+    int m_fd;
+};
 
 // The message that ends a start that cannot go on. SIGTERM or SIGINT also
 // dismiss it, so a start that nobody watches still ends.
@@ -50,6 +91,7 @@ int main(int argc, char **argv)
             window.endOnSignal();
             QCoreApplication::exit(0);
         });
+    ReadyReporter::watch(window);
     window.show();
     splash.reset();
     return app.exec();

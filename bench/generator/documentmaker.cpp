@@ -41,6 +41,10 @@ qint64 DocumentMaker::targetLength(BenchRandom &random, DocumentSize size) const
     switch (size) {
     case DocumentSize::OneMegabyte:
         return OneMegabyte;
+    case DocumentSize::TenKilobytes:
+        return 10 * 1024;
+    case DocumentSize::HundredKilobytes:
+        return 100 * 1024;
     case DocumentSize::Large:
         return random.between(OneMegabyte, 5 * OneMegabyte);
     case DocumentSize::Ordinary:
@@ -72,12 +76,12 @@ MadeDocument DocumentMaker::make(int index, DocumentSize size) const
     const qint64 target = targetLength(random, size);
     const BenchRandom pageRandom = random;
     made.html = m_composer.compose(random, made.title, keywords, target);
-    if (size == DocumentSize::OneMegabyte) {
+    if (size != DocumentSize::Ordinary && size != DocumentSize::Large) {
         // Characters outside ASCII take more than one byte: scale the target
-        // once so that the stored page is close to 1 MB.
+        // once so that the stored page is close to its size in bytes.
         const qint64 bytes = made.html.toUtf8().size();
         random = pageRandom;
-        made.html = m_composer.compose(random, made.title, keywords, target * OneMegabyte / bytes);
+        made.html = m_composer.compose(random, made.title, keywords, target * target / bytes);
     }
     return made;
 }

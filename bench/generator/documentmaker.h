@@ -19,7 +19,9 @@ struct MadeDocument
     bool twoCharacters = false;
 };
 
-enum class DocumentSize { Ordinary, Large, OneMegabyte };
+// OneMegabyte and the open samples are made to that many bytes of HTML
+// (within a fragment); the others vary.
+enum class DocumentSize { Ordinary, Large, OneMegabyte, TenKilobytes, HundredKilobytes };
 
 // Makes document number `index` of a base: title, page, change date and
 // which search words it holds. Each document draws from its own random

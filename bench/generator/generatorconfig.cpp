@@ -16,6 +16,10 @@ std::optional<GeneratorConfig> GeneratorConfig::fromPreset(const QString &name)
         config.folders = 10000;
         config.documents = 30000;
         config.largeDocuments = 30;
+    } else if (name == QLatin1String("huge")) {
+        config.folders = 100000;
+        config.documents = 300000;
+        config.largeDocuments = 300;
     } else {
         return std::nullopt;
     }
@@ -31,10 +35,11 @@ QString GeneratorConfig::problem() const
         return QStringLiteral("at least one document is needed");
     if (maxDepth < 1)
         return QStringLiteral("the depth must be at least 1");
-    if (largeDocuments < 0 || switchFolderDocuments < 0)
+    if (largeDocuments < 0 || switchFolderDocuments < 0 || openSamples < 0)
         return QStringLiteral("counts cannot be negative");
-    if (largeDocuments + switchFolderDocuments > documents)
-        return QStringLiteral("the large documents and the switch folder need more documents than there are");
+    if (qint64(largeDocuments) + switchFolderDocuments + 3 * qint64(openSamples) > documents)
+        return QStringLiteral("the large documents, the open samples and the switch folder need more documents "
+                              "than there are");
     if (smallestDocument < 1 || largestDocument < smallestDocument)
         return QStringLiteral("the document size range is empty");
     return {};
@@ -44,8 +49,8 @@ QString GeneratorConfig::baseName() const
 {
     if (preset != QLatin1String("custom"))
         return QStringLiteral("%1-s%2").arg(preset).arg(seed);
-    return QStringLiteral("custom-f%1-d%2-l%3-w%4-s%5")
-        .arg(folders).arg(documents).arg(largeDocuments).arg(switchFolderDocuments).arg(seed);
+    return QStringLiteral("custom-f%1-d%2-l%3-w%4-o%5-s%6")
+        .arg(folders).arg(documents).arg(largeDocuments).arg(switchFolderDocuments).arg(openSamples).arg(seed);
 }
 
 } // namespace folio::bench

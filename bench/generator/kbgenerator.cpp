@@ -13,6 +13,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <cmath>
 #include <stdexcept>
 
@@ -31,6 +33,7 @@ void prepareFolder(const QString &programDir, const QString &templatePath)
         throw std::runtime_error("cannot create " + programDir.toStdString());
     // The manifest goes first: from here on the folder holds no finished base.
     QFile::remove(dir.filePath(Manifest::fileName()));
+    QFile::remove(dir.filePath(Manifest::checkpointName()));
     QFile::remove(dir.filePath(LiveDatabaseName));
     const QString blank = dir.filePath(TemplateDatabaseName);
     if (QFileInfo(templatePath).canonicalFilePath() != QFileInfo(blank).canonicalFilePath()) {
@@ -38,6 +41,26 @@ void prepareFolder(const QString &programDir, const QString &templatePath)
         if (!QFile::copy(templatePath, blank))
             throw std::runtime_error("cannot copy the template " + templatePath.toStdString());
     }
+}
+
+void openOrThrow(Database &db)
+{
+    const OpenResult opened = db.open();
+    if (!opened.ok())
+        throw std::runtime_error(opened.message.toStdString());
+}
+
+QSqlQuery queryOrThrow(Database &db, const QString &sql, const QVariantList &values = {})
+{
+    QSqlQuery q(db.connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw std::runtime_error(q.lastError().text().toStdString());
+    for (const QVariant &value : values)
+        q.addBindValue(value);
+    if (!q.exec())
+        throw std::runtime_error(q.lastError().text().toStdString());
+    return q;
 }
 
 } // namespace
@@ -48,36 +71,61 @@ KnowledgeBaseGenerator::KnowledgeBaseGenerator(GeneratorConfig config)
 }
 
 Manifest KnowledgeBaseGenerator::generate(const QString &programDir, const QString &templatePath,
-                                          const Progress &progress)
+                                          const Progress &progress, int stopAfter)
 {
     if (const QString problem = m_config.problem(); !problem.isEmpty())
         throw std::runtime_error(problem.toStdString());
     QElapsedTimer clock;
     clock.start();
-    prepareFolder(programDir, templatePath);
+    const QDir dir(programDir);
+    const NameMaker names;
+    BenchRandom folderRandom = BenchRandom::stream(m_config.seed, FolderStream);
+    const FolderPlan folders(m_config, names, folderRandom);
+    const DocumentPlan plan = planDocuments(folders);
 
-    Manifest manifest;
-    manifest.config = m_config;
+    // An interrupted generation of the same settings goes on where it stopped.
+    std::optional<Manifest> resumed;
+    QList<qint64> dirNums;
+    if (QFileInfo::exists(dir.filePath(Manifest::checkpointName())) && QFileInfo::exists(dir.filePath(LiveDatabaseName))
+        && !QFileInfo::exists(dir.filePath(Manifest::fileName()))) {
+        Database db(programDir);
+        if (db.open().ok()) {
+            dirNums = readFolders(db, folders);
+            if (!dirNums.isEmpty())
+                resumed = resumePoint(programDir, db, plan);
+        }
+    }
+    if (!resumed)
+        prepareFolder(programDir, templatePath);
+    else if (progress)
+        progress(QStringLiteral("going on from document %1 of %2 (an earlier generation stopped there)")
+                     .arg(resumed->documentsWritten).arg(m_config.documents));
+
+    Manifest manifest = resumed.value_or(Manifest{});
+    const double earlierSeconds = manifest.generationSeconds;
     {
         Database db(programDir);
-        const OpenResult opened = db.open();
-        if (!opened.ok())
-            throw std::runtime_error(opened.message.toStdString());
-        const NameMaker names;
-        BenchRandom folderRandom = BenchRandom::stream(m_config.seed, FolderStream);
-        const FolderPlan folders(m_config, names, folderRandom);
-        const QList<qint64> dirNums = writeFolders(db, folders);
-        if (progress)
-            progress(QStringLiteral("%1 folders written").arg(dirNums.size()));
-        manifest.switchFolder = dirNums.at(folders.switchFolder());
-        manifest.switchFolderDocuments = m_config.switchFolderDocuments;
-        manifest.deepestLevel = folders.deepest();
-        writeDocuments(db, planDocuments(folders), dirNums, manifest, progress);
+        openOrThrow(db);
+        if (!resumed) {
+            manifest.config = m_config;
+            dirNums = writeFolders(db, folders);
+            if (progress)
+                progress(QStringLiteral("%1 folders written").arg(dirNums.size()));
+            manifest.switchFolder = dirNums.at(folders.switchFolder());
+            manifest.switchFolderDocuments = m_config.switchFolderDocuments;
+            manifest.deepestLevel = folders.deepest();
+            if (!manifest.write(dir.filePath(Manifest::checkpointName())))
+                throw std::runtime_error("cannot write the checkpoint in " + programDir.toStdString());
+        }
+        writeDocuments(db, programDir, plan, dirNums, manifest, progress, stopAfter);
     }
-    manifest.fileBytes = QFileInfo(QDir(programDir).filePath(LiveDatabaseName)).size();
-    manifest.generationSeconds = clock.elapsed() / 1000.0;
-    if (!manifest.write(QDir(programDir).filePath(Manifest::fileName())))
+    manifest.generationSeconds = earlierSeconds + clock.elapsed() / 1000.0;
+    if (manifest.documentsWritten < m_config.documents)
+        return manifest;
+    manifest.fileBytes = QFileInfo(dir.filePath(LiveDatabaseName)).size();
+    if (!manifest.write(dir.filePath(Manifest::fileName())))
         throw std::runtime_error("cannot write the manifest in " + programDir.toStdString());
+    QFile::remove(dir.filePath(Manifest::checkpointName()));
     return manifest;
 }
 
@@ -91,6 +139,44 @@ QList<qint64> KnowledgeBaseGenerator::writeFolders(Database &db, const FolderPla
         dirNums.append(store.addFolder(folder.name, folder.parent < 0 ? 0 : dirNums.at(folder.parent)));
     transaction.commit();
     return dirNums;
+}
+
+QList<qint64> KnowledgeBaseGenerator::readFolders(Database &db, const FolderPlan &plan) const
+{
+    // The folders went in in plan order, in one transaction, into an empty
+    // table: ascending DirNums are the plan order.
+    QSqlQuery q = queryOrThrow(db, QStringLiteral("SELECT DirNum, DirName FROM DirTable ORDER BY DirNum"));
+    QList<qint64> dirNums;
+    while (q.next()) {
+        if (dirNums.size() >= plan.folders().size() || q.value(1).toString() != plan.folders().at(dirNums.size()).name)
+            return {};
+        dirNums.append(q.value(0).toLongLong());
+    }
+    return dirNums.size() == plan.folders().size() ? dirNums : QList<qint64>{};
+}
+
+std::optional<Manifest> KnowledgeBaseGenerator::resumePoint(const QString &programDir, Database &db,
+                                                            const DocumentPlan &plan) const
+{
+    std::optional<Manifest> saved = Manifest::read(QDir(programDir).filePath(Manifest::checkpointName()));
+    if (!saved || !saved->describes(m_config))
+        return std::nullopt;
+    QSqlQuery count = queryOrThrow(db, QStringLiteral("SELECT COUNT(*) FROM DocTable"));
+    const qint64 rows = count.next() ? count.value(0).toLongLong() : -1;
+    if (rows < saved->documentsWritten || rows > m_config.documents)
+        return std::nullopt;
+    // A transaction that was committed just before the stop, before its
+    // checkpoint was written: its documents are counted in now.
+    if (rows > saved->documentsWritten) {
+        const DocumentMaker maker(m_config);
+        QSqlQuery q = queryOrThrow(db, QStringLiteral("SELECT DocNum FROM DocTable ORDER BY DocNum LIMIT -1 OFFSET ?"),
+                                   {saved->documentsWritten});
+        for (int i = saved->documentsWritten; q.next(); ++i) {
+            countDocument(*saved, plan, i, maker.make(i, plan.sizeOf.at(i)), q.value(0).toLongLong());
+            saved->documentsWritten = i + 1;
+        }
+    }
+    return saved;
 }
 
 // Which folder each document goes to, and which documents are large. The
@@ -119,44 +205,80 @@ KnowledgeBaseGenerator::DocumentPlan KnowledgeBaseGenerator::planDocuments(const
         if (plan.folderOf.at(i) != folders.switchFolder())
             candidates.append(i);
     random.shuffle(candidates);
-    plan.isLarge.fill(false, m_config.documents);
+    plan.sizeOf.fill(DocumentSize::Ordinary, m_config.documents);
+    plan.sampleOf.fill(-1, m_config.documents);
     for (int i = 0; i < m_config.largeDocuments; ++i)
-        plan.isLarge[candidates.at(i)] = true;
-    if (m_config.largeDocuments > 0)
+        plan.sizeOf[candidates.at(i)] = DocumentSize::Large;
+    if (m_config.largeDocuments > 0) {
         plan.oneMegabyte = candidates.at(0);
+        plan.sizeOf[plan.oneMegabyte] = DocumentSize::OneMegabyte;
+    }
+    const DocumentSize sampleSizes[3] = {DocumentSize::TenKilobytes, DocumentSize::HundredKilobytes,
+                                         DocumentSize::OneMegabyte};
+    for (int size = 0; size < 3; ++size) {
+        for (int i = 0; i < m_config.openSamples; ++i) {
+            const int index = candidates.at(m_config.largeDocuments + size * m_config.openSamples + i);
+            plan.sizeOf[index] = sampleSizes[size];
+            plan.sampleOf[index] = size;
+        }
+    }
     return plan;
 }
 
-void KnowledgeBaseGenerator::writeDocuments(Database &db, const DocumentPlan &plan, const QList<qint64> &dirNums,
-                                            Manifest &manifest, const Progress &progress) const
+void KnowledgeBaseGenerator::countDocument(Manifest &manifest, const DocumentPlan &plan, int index,
+                                           const MadeDocument &made, qint64 docNum)
+{
+    const qint64 bytes = made.html.toUtf8().size();
+    manifest.htmlBytes += bytes;
+    if (index == plan.oneMegabyte) {
+        manifest.oneMegabyteDocument = docNum;
+        manifest.oneMegabyteBytes = bytes;
+    }
+    if (const int sample = plan.sampleOf.at(index); sample >= 0) {
+        manifest.openSamples[sample].append(docNum);
+        manifest.openSampleTotalBytes[sample] += bytes;
+    }
+    manifest.keywordOneDocuments += made.keywordOne;
+    manifest.keywordTwoDocuments += made.keywordTwo;
+    manifest.bothKeywordsDocuments += made.keywordOne && made.keywordTwo;
+    manifest.twoCharacterDocuments += made.twoCharacters;
+}
+
+void KnowledgeBaseGenerator::writeDocuments(Database &db, const QString &programDir, const DocumentPlan &plan,
+                                            const QList<qint64> &dirNums, Manifest &manifest,
+                                            const Progress &progress, int stopAfter) const
 {
     const DocumentMaker maker(m_config);
     DocumentStore store(db);
+    const QString checkpoint = QDir(programDir).filePath(Manifest::checkpointName());
     const int count = int(plan.folderOf.size());
-    for (int first = 0; first < count; first += DocumentsPerTransaction) {
+    const int end = stopAfter >= 0 ? std::min(count, stopAfter) : count;
+    const int startedAt = manifest.documentsWritten;
+    QElapsedTimer clock, sinceReport;
+    clock.start();
+    sinceReport.start();
+    for (int first = manifest.documentsWritten; first < end; first += DocumentsPerTransaction) {
+        const int last = std::min(end, first + DocumentsPerTransaction);
+        Manifest next = manifest;
         Transaction transaction(db.connection(), QStringLiteral("write the documents"));
-        for (int i = first; i < std::min(count, first + DocumentsPerTransaction); ++i) {
-            const DocumentSize size = i == plan.oneMegabyte ? DocumentSize::OneMegabyte
-                                      : plan.isLarge.at(i)  ? DocumentSize::Large
-                                                            : DocumentSize::Ordinary;
-            const MadeDocument made = maker.make(i, size);
+        for (int i = first; i < last; ++i) {
+            const MadeDocument made = maker.make(i, plan.sizeOf.at(i));
             const qint64 num = store.addDocument(dirNums.at(plan.folderOf.at(i)), made.title, made.html, made.changed);
-            const qint64 bytes = made.html.toUtf8().size();
-            manifest.htmlBytes += bytes;
-            if (i == plan.oneMegabyte) {
-                manifest.oneMegabyteDocument = num;
-                manifest.oneMegabyteBytes = bytes;
-            }
-            manifest.keywordOneDocuments += made.keywordOne;
-            manifest.keywordTwoDocuments += made.keywordTwo;
-            manifest.bothKeywordsDocuments += made.keywordOne && made.keywordTwo;
-            manifest.twoCharacterDocuments += made.twoCharacters;
+            countDocument(next, plan, i, made, num);
         }
         transaction.commit();
-        const int done = std::min(count, first + DocumentsPerTransaction);
-        if (progress && (done * 10 / count != first * 10 / count || done == count))
-            progress(QStringLiteral("%1 of %2 documents written (%3 MB of HTML)")
-                         .arg(done).arg(count).arg(manifest.htmlBytes / 1e6, 0, 'f', 0));
+        next.documentsWritten = last;
+        manifest = next;
+        if (!manifest.write(checkpoint))
+            throw std::runtime_error("cannot write the checkpoint in " + programDir.toStdString());
+        if (progress && (sinceReport.elapsed() >= 5000 || last == count)) {
+            sinceReport.restart();
+            const double perSecond = double(last - startedAt) / std::max<double>(clock.elapsed(), 1) * 1000;
+            const double minutesLeft = perSecond > 0 ? (count - last) / perSecond / 60 : 0;
+            progress(QStringLiteral("%1 of %2 documents written (%3 MB of HTML), %4 documents/s, about %5 min left")
+                         .arg(last).arg(count).arg(manifest.htmlBytes / 1e6, 0, 'f', 0)
+                         .arg(perSecond, 0, 'f', 0).arg(minutesLeft, 0, 'f', 1));
+        }
     }
 }
 

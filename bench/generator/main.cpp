@@ -43,8 +43,10 @@ std::optional<GeneratorConfig> configFromArguments(const QCommandLineParser &arg
     number("documents", config->documents);
     number("large", config->largeDocuments);
     number("switch-folder", config->switchFolderDocuments);
+    number("open-samples", config->openSamples);
     if (config->preset != QLatin1String("custom")
-        && (args.isSet("folders") || args.isSet("documents") || args.isSet("large") || args.isSet("switch-folder")))
+        && (args.isSet("folders") || args.isSet("documents") || args.isSet("large") || args.isSet("switch-folder")
+            || args.isSet("open-samples")))
         config->preset = QStringLiteral("custom");
     return config;
 }
@@ -61,15 +63,17 @@ void addOptions(QCommandLineParser &args)
     args.setApplicationDescription(QStringLiteral("Makes a synthetic Folio Keeper knowledge base."));
     args.addHelpOption();
     args.addOptions({
-        {"preset", "small, large or custom.", "name", "small"},
+        {"preset", "small, large, huge or custom.", "name", "small"},
         {"seed", "Seed of the random choices.", "number", "1"},
         {"folders", "Number of folders.", "count"},
         {"documents", "Number of documents.", "count"},
         {"large", "Number of documents of 1 to 5 MB.", "count"},
         {"switch-folder", "Documents in the folder the folder switch opens.", "count"},
+        {"open-samples", "Documents of each size (10 KB, 100 KB, 1 MB) for the cold opens.", "count"},
         {"data-root", "Folder that holds the bases.", "folder", "bench/data"},
         {"template", "The empty template database.", "file", QStringLiteral(FOLIO_BENCH_TEMPLATE)},
         {"force", "Make the base even when a matching one exists."},
+        {"check", "Only say whether a finished base of these settings is there (exit code 0) or not (1)."},
     });
 }
 
@@ -86,7 +90,7 @@ int main(int argc, char **argv)
 
     const std::optional<GeneratorConfig> config = configFromArguments(args);
     if (!config) {
-        say(QStringLiteral("unknown preset %1 (small, large or custom)").arg(args.value("preset")));
+        say(QStringLiteral("unknown preset %1 (small, large, huge or custom)").arg(args.value("preset")));
         return 2;
     }
     if (const QString problem = config->problem(); !problem.isEmpty()) {
@@ -94,11 +98,17 @@ int main(int argc, char **argv)
         return 2;
     }
     const QString base = QDir(args.value("data-root")).absoluteFilePath(config->baseName());
+    if (args.isSet("check")) {
+        const bool ready = reusable(base, *config);
+        say(ready ? QStringLiteral("a finished base is in %1").arg(base) : QStringLiteral("no finished base in %1").arg(base));
+        return ready ? 0 : 1;
+    }
     if (!args.isSet("force") && reusable(base, *config)) {
         say(QStringLiteral("reusing the knowledge base in %1").arg(base));
         return 0;
     }
-    say(QStringLiteral("generating %1 folders and %2 documents (seed %3) in %4")
+    say(QStringLiteral("generating %1 folders and %2 documents (seed %3) in %4 "
+                       "(stopped, it goes on from where it was when started again)")
             .arg(config->folders).arg(config->documents).arg(config->seed).arg(base));
     try {
         const Manifest made = KnowledgeBaseGenerator(*config).generate(base, args.value("template"), say);

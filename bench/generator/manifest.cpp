@@ -1,6 +1,7 @@
 #include "generator/manifest.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
@@ -17,6 +18,7 @@ QJsonObject configJson(const GeneratorConfig &c)
                        {"documents", c.documents},
                        {"largeDocuments", c.largeDocuments},
                        {"switchFolderDocuments", c.switchFolderDocuments},
+                       {"openSamples", c.openSamples},
                        {"maxDepth", c.maxDepth},
                        {"smallestDocument", c.smallestDocument},
                        {"largestDocument", c.largestDocument}};
@@ -31,17 +33,39 @@ GeneratorConfig configFrom(const QJsonObject &o)
     c.documents = o.value("documents").toInt();
     c.largeDocuments = o.value("largeDocuments").toInt();
     c.switchFolderDocuments = o.value("switchFolderDocuments").toInt();
+    c.openSamples = o.value("openSamples").toInt();
     c.maxDepth = o.value("maxDepth").toInt();
     c.smallestDocument = o.value("smallestDocument").toInt();
     c.largestDocument = o.value("largestDocument").toInt();
     return c;
 }
 
+QJsonArray numbersJson(const QList<qint64> &numbers)
+{
+    QJsonArray array;
+    for (qint64 number : numbers)
+        array.append(number);
+    return array;
+}
+
+QList<qint64> numbersFrom(const QJsonValue &value)
+{
+    QList<qint64> numbers;
+    for (const QJsonValue &number : value.toArray())
+        numbers.append(number.toInteger());
+    return numbers;
+}
+
 } // namespace
 
 bool Manifest::write(const QString &path) const
 {
+    QJsonArray samples;
+    for (const QList<qint64> &numbers : openSamples)
+        samples.append(numbersJson(numbers));
     const QJsonObject o{{"generatorVersion", generatorVersion},
+                        {"openSamples", samples},
+                        {"openSampleTotalBytes", numbersJson(openSampleTotalBytes)},
                         {"config", configJson(config)},
                         {"switchFolder", switchFolder},
                         {"switchFolderDocuments", switchFolderDocuments},
@@ -54,7 +78,8 @@ bool Manifest::write(const QString &path) const
                         {"deepestLevel", deepestLevel},
                         {"htmlBytes", htmlBytes},
                         {"fileBytes", fileBytes},
-                        {"generationSeconds", generationSeconds}};
+                        {"generationSeconds", generationSeconds},
+                        {"documentsWritten", documentsWritten}};
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -78,6 +103,12 @@ std::optional<Manifest> Manifest::read(const QString &path)
     m.switchFolderDocuments = o.value("switchFolderDocuments").toInt();
     m.oneMegabyteDocument = o.value("oneMegabyteDocument").toInteger();
     m.oneMegabyteBytes = o.value("oneMegabyteBytes").toInteger();
+    const QJsonArray samples = o.value("openSamples").toArray();
+    const QList<qint64> sampleBytes = numbersFrom(o.value("openSampleTotalBytes"));
+    for (int size = 0; size < 3; ++size) {
+        m.openSamples[size] = numbersFrom(samples.at(size));
+        m.openSampleTotalBytes[size] = sampleBytes.value(size);
+    }
     m.keywordOneDocuments = o.value("keywordOneDocuments").toInt();
     m.keywordTwoDocuments = o.value("keywordTwoDocuments").toInt();
     m.bothKeywordsDocuments = o.value("bothKeywordsDocuments").toInt();
@@ -86,6 +117,7 @@ std::optional<Manifest> Manifest::read(const QString &path)
     m.htmlBytes = o.value("htmlBytes").toInteger();
     m.fileBytes = o.value("fileBytes").toInteger();
     m.generationSeconds = o.value("generationSeconds").toDouble();
+    m.documentsWritten = o.value("documentsWritten").toInt();
     return m;
 }
 

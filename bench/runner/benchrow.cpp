@@ -27,10 +27,19 @@ BenchRow BenchRow::measured(QString id, QString operation, QString dataSize, QLi
     row.id = std::move(id);
     row.operation = std::move(operation);
     row.dataSize = std::move(dataSize);
-    row.samples = std::move(samples);
+    if (!samples.isEmpty())
+        row.rounds.append(std::move(samples));
     row.goals = std::move(goals);
     row.unit = unit;
     return row;
+}
+
+QList<double> BenchRow::allSamples() const
+{
+    QList<double> all;
+    for (const QList<double> &round : rounds)
+        all.append(round);
+    return all;
 }
 
 BenchRow BenchRow::notBuiltYet(QString id, QString operation, QString dataSize, QList<Goal> goals)

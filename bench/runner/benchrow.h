@@ -11,7 +11,8 @@ enum class Unit { Milliseconds, Megabytes };
 
 // A goal for a row: its median (or 99th percentile) must stay under a
 // limit. The limit is either fixed, or a multiple of another row's median
-// measured in the same run (a baseline on the same data).
+// (the median of its round medians) measured in the same run: a baseline
+// on the same data.
 struct Goal
 {
     enum class Metric { Median, Percentile99 };
@@ -36,12 +37,15 @@ struct BenchRow
     QString dataSize;
     Unit unit = Unit::Milliseconds;
     Status status = Status::Measured;
-    QList<double> samples;
+    QList<QList<double>> rounds;   // the samples of each round
     QList<Goal> goals;
     QString note;        // why a measurement failed
 
-    Stats stats() const { return Stats::of(samples); }
+    RoundStats stats() const { return RoundStats::of(rounds); }
+    // Every sample of every round.
+    QList<double> allSamples() const;
 
+    // One round of samples; the table adds later rounds of the same id to it.
     static BenchRow measured(QString id, QString operation, QString dataSize, QList<double> samples,
                              QList<Goal> goals = {}, Unit unit = Unit::Milliseconds);
     // An operation the program does not have yet: shown with its goal, never with a figure.

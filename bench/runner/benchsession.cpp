@@ -32,6 +32,14 @@ QString BenchSession::liveDatabasePath() const
     return QDir(m_workDir).filePath(LiveDatabaseName);
 }
 
+std::optional<qint64> BenchSession::takeOpenSample(int size)
+{
+    const QList<qint64> &samples = m_manifest.openSamples.at(size);
+    if (m_openSamplesTaken[size] >= samples.size())
+        return std::nullopt;
+    return samples.at(m_openSamplesTaken[size]++);
+}
+
 void BenchSession::prepareWorkFolder()
 {
     closeWindow();

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace folio {
 class MainWindow;
@@ -25,6 +26,15 @@ public:
     QString baseDir() const { return m_baseDir; }
     QString workDir() const { return m_workDir; }
     QString liveDatabasePath() const;
+    // The shipped executable the start-up rows start.
+    QString program() const { return m_program; }
+    void setProgram(QString program) { m_program = std::move(program); }
+    // Rounds of the run, so that a row can share out what it may use once.
+    int rounds() const { return m_rounds; }
+    void setRounds(int rounds) { m_rounds = rounds; }
+    // The next open sample of a size (Manifest::openSamples) not taken
+    // before in this run; none when all are used.
+    std::optional<qint64> takeOpenSample(int size);
 
     // Empties the work folder and copies the base into it.
     void prepareWorkFolder();
@@ -39,6 +49,9 @@ private:
     QString m_baseDir;
     QString m_workDir;
     Manifest m_manifest;
+    QString m_program;
+    int m_rounds = 1;
+    int m_openSamplesTaken[3] = {0, 0, 0};
     std::unique_ptr<MainWindow> m_window;
 };
 

@@ -13,7 +13,7 @@ namespace folio::bench {
 
 namespace {
 
-constexpr int CopyRuns = 5;
+constexpr int CopyRuns = 2;   // per round
 
 // The least any whole-file operation has to do: read every byte, write it
 // to a new file and wait until the disk has it.

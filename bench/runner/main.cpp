@@ -7,13 +7,13 @@
 #include "runner/benchcases.h"
 #include "runner/benchsession.h"
 #include "runner/resulttable.h"
-#include "runner/startupbench.h"
 #include "storage/database.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <cstdio>
 #include <sqlite3.h>
@@ -70,6 +70,9 @@ int runBenchmarks(const QCommandLineParser &args)
     }
     const QStringList only = args.value("only").split(QLatin1Char(','), Qt::SkipEmptyParts);
     BenchSession session(base, base + QStringLiteral("-run"), *manifest);
+    session.setProgram(args.isSet("program") ? QFileInfo(args.value("program")).absoluteFilePath()
+                                             : QDir(QCoreApplication::applicationDirPath()).filePath(
+                                                   QStringLiteral("../foliokeeper")));
     ResultTable table;
     try {
         session.prepareWorkFolder();
@@ -78,14 +81,24 @@ int runBenchmarks(const QCommandLineParser &args)
         return 1;
     }
     say(describe(*manifest));
-    for (const BenchCase &c : benchCases()) {
-        if (!only.isEmpty() && !only.contains(c.name))
-            continue;
-        say(QStringLiteral("measuring %1 ...").arg(c.name));
-        try {
-            c.run(session, table);
-        } catch (const std::exception &e) {
-            table.add(BenchRow::failed(c.name, c.name, QString::fromLocal8Bit(e.what())));
+    const int rounds = args.value("rounds").toInt();
+    if (rounds < 1) {
+        say(QStringLiteral("--rounds needs a number of at least 1"));
+        return 2;
+    }
+    session.setRounds(rounds);
+    // Round by round, every area in turn: a slow moment of the machine
+    // lands in one round of several rows instead of in all runs of one row.
+    for (int round = 1; round <= rounds; ++round) {
+        for (const BenchCase &c : benchCases()) {
+            if (!only.isEmpty() && !only.contains(c.name))
+                continue;
+            say(QStringLiteral("round %1 of %2: %3 ...").arg(round).arg(rounds).arg(c.name));
+            try {
+                c.run(session, table);
+            } catch (const std::exception &e) {
+                table.add(BenchRow::failed(c.name, c.name, QString::fromLocal8Bit(e.what())));
+            }
         }
     }
     session.closeWindow();
@@ -111,10 +124,9 @@ int main(int argc, char **argv)
         {"data-root", "Folder that holds the bases.", "folder", "bench/data"},
         {"base", "A generated base folder (instead of preset and seed).", "folder"},
         {"only", "Comma-separated areas: startup, tree, switch, document, search, file.", "names"},
-        {StartupChildOption, "Internal: one start-up, reported on standard output.", "program-folder"},
+        {"rounds", "Rounds of every row, interleaved (a verdict needs at least 5).", "number", "5"},
+        {"program", "The foliokeeper executable the start-up rows start.", "file"},
     });
     args.process(app);
-    if (args.isSet(StartupChildOption))
-        return runStartupChild(args.value(StartupChildOption));
     return runBenchmarks(args);
 }

@@ -1,11 +1,13 @@
 #include "runner/resulttable.h"
 
+#include <algorithm>
+
 namespace folio::bench {
 
 namespace {
 
-// Runs needed before a 99th percentile means anything.
-constexpr int RunsForPercentile = 100;
+// A round's p99 is only judged when the round has this many runs.
+constexpr int RunsPerRoundForP99Goal = 100;
 
 QString figure(double value, Unit unit)
 {
@@ -14,22 +16,57 @@ QString figure(double value, Unit unit)
                                                                                 : QStringLiteral(" MB"));
 }
 
-QString verdict(const QList<std::optional<double>> &ratios)
+QString verdictText(const QList<GoalCheck> &checks)
 {
     QStringList parts;
-    bool met = true;
-    for (const std::optional<double> &ratio : ratios) {
-        parts.append(ratio ? QString::number(*ratio, 'f', 2) : QStringLiteral("?"));
-        met = met && ratio && *ratio <= 1.0;
+    for (const GoalCheck &check : checks) {
+        QString ratios = QStringLiteral("?");
+        if (check.lowRatio && check.highRatio)
+            ratios = QString::number(*check.lowRatio, 'f', 2) + QStringLiteral("–")
+                     + QString::number(*check.highRatio, 'f', 2);
+        switch (check.verdict) {
+        case GoalCheck::Verdict::Met:
+            parts.append(ratios + QStringLiteral(" met"));
+            break;
+        case GoalCheck::Verdict::Missed:
+            parts.append(ratios + QStringLiteral(" MISSED"));
+            break;
+        case GoalCheck::Verdict::Unclear:
+            parts.append(ratios + QStringLiteral(" unclear"));
+            break;
+        case GoalCheck::Verdict::NoLimit:
+            parts.append(QStringLiteral("? no limit"));
+            break;
+        }
     }
-    return parts.join(QStringLiteral(" / ")) + (met ? QStringLiteral(" met") : QStringLiteral(" MISSED"));
+    return parts.join(QStringLiteral(" / "));
 }
 
 } // namespace
 
 void ResultTable::add(BenchRow row)
 {
+    for (BenchRow &existing : m_rows) {
+        if (existing.id != row.id)
+            continue;
+        if (existing.status == BenchRow::Status::Failed)
+            return;
+        if (row.status == BenchRow::Status::Failed) {
+            existing.status = BenchRow::Status::Failed;
+            existing.note = row.note;
+            existing.rounds.clear();
+        } else if (row.status == BenchRow::Status::Measured) {
+            existing.rounds.append(row.rounds);
+        }
+        return;
+    }
     m_rows.append(std::move(row));
+}
+
+void ResultTable::addNote(const QString &note)
+{
+    if (!m_notes.contains(note))
+        m_notes.append(note);
 }
 
 const BenchRow *ResultTable::row(const QString &id) const
@@ -45,22 +82,39 @@ std::optional<double> ResultTable::limitOf(const Goal &goal) const
     if (goal.baseline.isEmpty())
         return goal.limit;
     const BenchRow *baseline = row(goal.baseline);
-    if (!baseline || baseline->status != BenchRow::Status::Measured || baseline->samples.isEmpty())
+    if (!baseline || baseline->status != BenchRow::Status::Measured || baseline->rounds.isEmpty())
         return std::nullopt;
-    return baseline->stats().median * goal.baselineFactor;
+    return baseline->stats().medianMedian * goal.baselineFactor;
 }
 
-QList<std::optional<double>> ResultTable::ratios(const BenchRow &row) const
+QList<GoalCheck> ResultTable::checks(const BenchRow &row) const
 {
-    QList<std::optional<double>> result;
-    const Stats stats = row.stats();
+    QList<GoalCheck> result;
+    const RoundStats stats = row.stats();
     for (const Goal &goal : row.goals) {
+        GoalCheck check;
         const std::optional<double> limit = limitOf(goal);
-        const double value = goal.metric == Goal::Metric::Median ? stats.median : stats.p99;
-        if (!limit || *limit <= 0 || row.samples.isEmpty())
-            result.append(std::nullopt);
+        const QList<double> &values = goal.metric == Goal::Metric::Median ? stats.roundMedians : stats.roundP99s;
+        if (!limit || *limit <= 0 || values.isEmpty()) {
+            result.append(check);
+            continue;
+        }
+        const auto [low, high] = std::minmax_element(values.begin(), values.end());
+        check.lowRatio = *low / *limit;
+        check.highRatio = *high / *limit;
+        bool enoughRuns = stats.rounds >= MinRoundsForVerdict;
+        if (goal.metric == Goal::Metric::Percentile99)
+            for (const QList<double> &round : row.rounds)
+                enoughRuns = enoughRuns && round.size() >= RunsPerRoundForP99Goal;
+        if (!enoughRuns)
+            check.verdict = GoalCheck::Verdict::Unclear;
+        else if (*high <= *limit)
+            check.verdict = GoalCheck::Verdict::Met;
+        else if (*low > *limit)
+            check.verdict = GoalCheck::Verdict::Missed;
         else
-            result.append(value / *limit);
+            check.verdict = GoalCheck::Verdict::Unclear;
+        result.append(check);
     }
     return result;
 }
@@ -77,23 +131,28 @@ QStringList ResultTable::cells(const BenchRow &row) const
     if (row.status == BenchRow::Status::Failed)
         return {row.operation, row.dataSize, QStringLiteral("-"), QStringLiteral("FAILED: ") + row.note,
                 QString(), QString(), QString(), goal, QStringLiteral("-")};
-    const Stats s = row.stats();
+    const RoundStats s = row.stats();
+    // Rounds × runs, or the total when the rounds differ in size.
+    const bool even = std::all_of(row.rounds.begin(), row.rounds.end(),
+                                  [&](const QList<double> &round) { return round.size() == row.rounds.first().size(); });
+    const QString runs = even && s.rounds > 0 ? QStringLiteral("%1 × %2").arg(s.rounds).arg(s.samples / s.rounds)
+                                              : QStringLiteral("%1 rounds, %2").arg(s.rounds).arg(s.samples);
     return {row.operation,
             row.dataSize,
-            QString::number(s.count),
-            figure(s.median, row.unit),
-            figure(s.min, row.unit),
-            figure(s.max, row.unit),
-            s.count >= RunsForPercentile ? figure(s.p99, row.unit) : QStringLiteral("-"),
+            runs,
+            figure(s.medianMedian, row.unit),
+            figure(s.minMedian, row.unit),
+            figure(s.maxMedian, row.unit),
+            s.p99 ? figure(*s.p99, row.unit) : QStringLiteral("-"),
             goal,
-            row.goals.isEmpty() ? QStringLiteral("-") : verdict(ratios(row))};
+            row.goals.isEmpty() ? QStringLiteral("-") : verdictText(checks(row))};
 }
 
 QString ResultTable::render() const
 {
-    QList<QStringList> lines{{QStringLiteral("Operation"), QStringLiteral("Data size"), QStringLiteral("Runs"),
+    QList<QStringList> lines{{QStringLiteral("Operation"), QStringLiteral("Data size"), QStringLiteral("Rounds × runs"),
                               QStringLiteral("Median"), QStringLiteral("Min"), QStringLiteral("Max"),
-                              QStringLiteral("p99"), QStringLiteral("Goal"), QStringLiteral("Ratio to goal")}};
+                              QStringLiteral("p99"), QStringLiteral("Goal"), QStringLiteral("Verdict")}};
     for (const BenchRow &row : m_rows)
         lines.append(cells(row));
     QList<qsizetype> widths(lines.first().size(), 0);
@@ -115,6 +174,12 @@ QString ResultTable::render() const
     printLine(rule);
     for (qsizetype i = 1; i < lines.size(); ++i)
         printLine(lines.at(i));
+    out += QStringLiteral("\nMedian, Min, Max: the median, smallest and largest of the round medians. "
+                          "p99: all runs of all rounds together, shown from %1 runs on.\n"
+                          "Verdict: the fastest and the slowest round's figure divided by the limit; "
+                          "met when the slowest round meets the goal, MISSED when even the fastest misses it, "
+                          "unclear in between or with fewer than %2 rounds.\n")
+               .arg(MinSamplesForP99).arg(MinRoundsForVerdict);
     for (const QString &note : m_notes)
         out += QLatin1Char('\n') + note;
     if (!m_notes.isEmpty())

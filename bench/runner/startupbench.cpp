@@ -1,29 +1,46 @@
 #include "runner/startupbench.h"
 
-#include "app/launcher.h"
-#include "app/mainwindow.h"
 #include "runner/benchsession.h"
 #include "runner/resulttable.h"
-#include "tree/foldertree.h"
 
-#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QTimer>
-#include <cstdio>
-#include <sys/resource.h>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QThread>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
 
 namespace folio::bench {
 
 namespace {
 
-constexpr int StartupRuns = 7;
+// Per round; the rounds make 15 starts in all.
+constexpr int StartupRuns = 3;
+// When the memory is read: the start-up tip (one second after the window)
+// is shown by then.
+constexpr int PeakAfterMs = 1500;
+constexpr int ReadyTimeoutMs = 60000;
+// The descriptor the program reports on.
+constexpr int ReadyFd = 3;
 
-// Peak resident memory of this process so far, in kilobytes.
-qint64 peakResidentKilobytes()
+double msSince(const QElapsedTimer &clock)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+qint64 peakResidentKilobytes(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n'))
@@ -32,84 +49,125 @@ qint64 peakResidentKilobytes()
     return -1;
 }
 
-struct ChildReport
+// Ends the program the way a session ending does, and reaps it; a program
+// that does not go within five seconds is killed.
+int endProgram(pid_t pid)
 {
-    double inProcessMs = -1;
-    double sinceLaunchMs = -1;   // measured by the parent, process start included
-    qint64 peakKilobytes = -1;
-    int topFolders = -1;
-    QString error;
-};
-
-ChildReport runChild(const QString &programDir)
-{
-    ChildReport report;
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    ::kill(pid, SIGTERM);
     QElapsedTimer clock;
     clock.start();
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--") + StartupChildOption, programDir});
-    QByteArray output;
-    while (child.waitForReadyRead(60000)) {
-        output += child.readAllStandardOutput();
-        if (report.sinceLaunchMs < 0 && output.contains("startup-ms "))
-            report.sinceLaunchMs = double(clock.nsecsElapsed()) / 1e6;
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (clock.elapsed() > 5000) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            return -1;
+        }
+        QThread::msleep(5);
     }
-    child.waitForFinished(60000);
-    output += child.readAllStandardOutput();
-    for (const QByteArray &line : output.split('\n')) {
-        const QList<QByteArray> words = line.split(' ');
-        if (words.size() < 2)
-            continue;
-        if (words[0] == "startup-ms")
-            report.inProcessMs = words[1].toDouble();
-        else if (words[0] == "rss-kb")
-            report.peakKilobytes = words[1].toLongLong();
-        else if (words[0] == "top-folders")
-            report.topFolders = words[1].toInt();
-        else if (words[0] == "error")
-            report.error = QString::fromUtf8(line.mid(6));
-    }
-    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
-        report.error = QStringLiteral("the start-up child ended with code %1 %2").arg(child.exitCode()).arg(report.error);
-    return report;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-qint64 childrenPeakKilobytes()
+// Waits for "ready" on `fd`; false when the program closed it first (it
+// ended) or the time ran out.
+bool waitForReady(int fd, int timeoutMs)
 {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return usage.ru_maxrss;
+    QByteArray got;
+    QElapsedTimer clock;
+    clock.start();
+    while (!got.contains('\n')) {
+        pollfd p{fd, POLLIN, 0};
+        const int left = timeoutMs - int(clock.elapsed());
+        if (left <= 0)
+            return false;
+        const int r = ::poll(&p, 1, left);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return false;
+        char buffer[64];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            return false;
+        got.append(buffer, n);
+    }
+    return got.startsWith("ready");
 }
 
 } // namespace
 
-int runStartupChild(const QString &programDir)
+ProgramStart startProgram(const QString &executable, int peakAfterMs)
 {
+    ProgramStart start;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        start.error = QStringLiteral("no pipe for the ready report");
+        return start;
+    }
+    // The write end goes to the program as ReadyFd; dup2 onto it drops
+    // close-on-exec, unless it already is that number.
+    if (fds[1] == ReadyFd) {
+        const int moved = ::fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
+        ::close(fds[1]);
+        fds[1] = moved;
+    }
+    const QByteArray program = QFile::encodeName(executable);
+    const QByteArray log = QFile::encodeName(QFileInfo(executable).dir().filePath(QStringLiteral("startup-output.log")));
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], ReadyFd);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.constData(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+
+    std::vector<QByteArray> variables;
+    for (char **e = environ; *e; ++e)
+        if (!QByteArray(*e).startsWith("FOLIOK_REPORT_READY="))
+            variables.emplace_back(*e);
+    variables.emplace_back("FOLIOK_REPORT_READY=" + QByteArray::number(ReadyFd));
+    std::vector<char *> envp;
+    for (QByteArray &variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    char *argv[] = {const_cast<char *>(program.constData()), nullptr};
+
+    pid_t pid = -1;
     QElapsedTimer clock;
     clock.start();
-    LaunchResult launched = launchMainWindow(programDir);
-    if (!launched.window) {
-        std::printf("error %s\n", qPrintable(launched.message));
-        return 1;
+    const int spawned = ::posix_spawn(&pid, program.constData(), &actions, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    if (spawned != 0) {
+        ::close(fds[0]);
+        start.error = QStringLiteral("cannot start %1: %2").arg(executable, QString::fromLocal8Bit(strerror(spawned)));
+        return start;
     }
-    MainWindow &window = *launched.window;
-    if (auto *tip = window.findChild<QTimer *>(QStringLiteral("Timer1")))
-        tip->stop();
-    showAndPaint(window);
-    const double elapsed = double(clock.nsecsElapsed()) / 1e6;
-    std::printf("startup-ms %.3f\ntop-folders %d\n", elapsed, window.folderTree().topLevelItemCount());
-    std::fflush(stdout);
-    // Let whatever the first moments of a running program do happen before
-    // the high-water mark is read.
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 300)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::printf("rss-kb %lld\n", peakResidentKilobytes());
-    std::fflush(stdout);
-    window.close();
-    return 0;
+    const bool ready = waitForReady(fds[0], ReadyTimeoutMs);
+    const double readyMs = msSince(clock);
+    ::close(fds[0]);
+    if (!ready) {
+        const int code = endProgram(pid);
+        start.error = QStringLiteral("the program did not report a painted main window (exit code %1; its output is in %2)")
+                          .arg(code).arg(QString::fromLocal8Bit(log));
+        return start;
+    }
+    start.readyMs = readyMs;
+    while (msSince(clock) < peakAfterMs)
+        QThread::msleep(5);
+    start.peakKilobytes = peakResidentKilobytes(pid);
+    const int code = endProgram(pid);
+    if (code != 0)
+        start.error = QStringLiteral("the program ended with code %1 after SIGTERM").arg(code);
+    return start;
+}
+
+QString platformDescription()
+{
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb")) {
+        const QString server = qEnvironmentVariable("FOLIO_BENCH_XSERVER", QStringLiteral("X server"));
+        return QStringLiteral("xcb, %1 %2").arg(server, qEnvironmentVariable("DISPLAY"));
+    }
+    return platform;
 }
 
 void measureStartup(BenchSession &session, ResultTable &table)
@@ -117,35 +175,40 @@ void measureStartup(BenchSession &session, ResultTable &table)
     // The program folder admits one running copy: the shared window goes.
     session.closeWindow();
     const Manifest &m = session.manifest();
-    const QString size = QStringLiteral("%1 folders").arg(m.config.folders);
+    const QString size = QStringLiteral("%1 folders; %2").arg(m.config.folders).arg(platformDescription());
     const QList<Goal> startGoal{Goal::below(400, QStringLiteral("< 400 ms"))};
     const QList<Goal> memoryGoal{Goal::below(150, QStringLiteral("< 150 MB"))};
+    const QString operation = QStringLiteral("start-up: exec to shown, filled, painted window");
+    const QString memoryOperation = QStringLiteral("peak resident memory 1.5 s after exec");
 
-    runChild(session.workDir());   // warms the disk cache for the program's own files
-    QList<double> inProcess, sinceLaunch, peak;
+    const QString installed = QDir(session.workDir()).filePath(QFileInfo(session.program()).fileName());
+    if (session.program().isEmpty() || !QFileInfo(session.program()).isExecutable()) {
+        table.add(BenchRow::failed("startup", operation,
+                                   QStringLiteral("no program executable at \"%1\"").arg(session.program()), startGoal));
+        return;
+    }
+    // As installed: the executable in the program folder, beside KB97.MDB.
+    if (!QFileInfo::exists(installed)
+        && (!QFile::copy(session.program(), installed)
+            || !QFile::setPermissions(installed, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))) {
+        table.add(BenchRow::failed("startup", operation, QStringLiteral("cannot copy the program into the work folder"),
+                                   startGoal));
+        return;
+    }
+    QList<double> ready, peak;
     for (int i = 0; i < StartupRuns; ++i) {
-        const ChildReport report = runChild(session.workDir());
-        if (!report.error.isEmpty() || report.inProcessMs < 0 || report.peakKilobytes < 0) {
-            table.add(BenchRow::failed("startup", QStringLiteral("start-up to filled main window"),
-                                       report.error.isEmpty() ? QStringLiteral("no report from the child") : report.error,
+        const ProgramStart start = startProgram(installed, PeakAfterMs);
+        if (!start.error.isEmpty() || start.peakKilobytes < 0) {
+            table.add(BenchRow::failed("startup", operation,
+                                       start.error.isEmpty() ? QStringLiteral("no memory figure") : start.error,
                                        startGoal));
             return;
         }
-        if (report.topFolders <= 0 && m.config.folders > 0)
-            table.addNote(QStringLiteral("warning: a start-up showed an empty folder tree"));
-        inProcess.append(report.inProcessMs);
-        sinceLaunch.append(report.sinceLaunchMs);
-        peak.append(double(report.peakKilobytes) / 1024.0);
+        ready.append(start.readyMs);
+        peak.append(double(start.peakKilobytes) / 1024.0);
     }
-    table.add(BenchRow::measured("startup", QStringLiteral("start-up to filled main window"), size, inProcess,
-                                 startGoal));
-    table.add(BenchRow::measured("startup-process", QStringLiteral("start-up incl. process and QApplication"),
-                                 size, sinceLaunch));
-    table.add(BenchRow::measured("startup-memory", QStringLiteral("peak resident memory at start-up"), size, peak,
-                                 memoryGoal, Unit::Megabytes));
-    table.addNote(QStringLiteral("Peak resident memory as the system counts it for the runner's children "
-                                 "(getrusage): %1 MB.")
-                      .arg(double(childrenPeakKilobytes()) / 1024.0, 0, 'f', 1));
+    table.add(BenchRow::measured("startup", operation, size, ready, startGoal));
+    table.add(BenchRow::measured("startup-memory", memoryOperation, size, peak, memoryGoal, Unit::Megabytes));
 }
 
 } // namespace folio::bench

@@ -7,17 +7,27 @@ namespace folio::bench {
 class BenchSession;
 class ResultTable;
 
-// The option that makes the runner a start-up child.
-inline const QString StartupChildOption = QStringLiteral("startup-child");
+// What one start of the shipped program gave.
+struct ProgramStart
+{
+    double readyMs = -1;        // exec to the shown and painted main window
+    qint64 peakKilobytes = -1;  // VmHWM of the process, read PeakAfterMs after exec
+    QString error;              // empty when the start went through
+};
 
-// Start-up in a fresh process each time, the runner started again as a
-// child: the time from launchMainWindow to the shown, filled and painted
-// window, the time from process start to that point, and the peak resident
-// memory of the child.
+// Starts the shipped executable `executable` (which opens the program folder
+// it sits in) the way a user starts it: a new process, the environment as
+// given (an X server in DISPLAY, or QT_QPA_PLATFORM=offscreen), the splash
+// and the start-up tip as they come. It is told through FOLIOK_REPORT_READY
+// to say when its main window is shown and painted; it is ended with SIGTERM
+// once its memory has been read.
+ProgramStart startProgram(const QString &executable, int peakAfterMs);
+
+// The window system the program is shown on, as printed in the table.
+QString platformDescription();
+
+// Start-up of the shipped executable, copied into the work folder (the
+// program folder, as installed), and its peak resident memory.
 void measureStartup(BenchSession &session, ResultTable &table);
-
-// The child's side: starts the program on `programDir`, reports on standard
-// output and returns the exit code.
-int runStartupChild(const QString &programDir);
 
 } // namespace folio::bench

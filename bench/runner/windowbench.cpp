@@ -12,8 +12,8 @@ namespace folio::bench {
 
 namespace {
 
-constexpr int TreeLoadRuns = 15;
-constexpr int FolderSwitchRuns = 40;
+constexpr int TreeLoadRuns = 5;    // per round
+constexpr int FolderSwitchRuns = 10;
 
 // A folder without documents to leave for between runs, so that every run
 // switches from a short list to the long one, as a user clicking around does.

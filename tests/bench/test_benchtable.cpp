@@ -1,8 +1,10 @@
-// The runner's figures: statistics of the samples, goals (fixed and relative
-// to a baseline measured in the same run) and the printed table.
+// The runner's figures: statistics of the samples, rows measured in rounds,
+// goals (fixed and relative to a baseline measured in the same run) judged
+// on the rounds, and the printed table.
 
 #include "runner/resulttable.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace folio::bench;
@@ -25,6 +27,18 @@ QString lineOf(const QString &table, const QString &operation)
     return {};
 }
 
+// A row measured in rounds whose medians are the given values.
+void addRounds(ResultTable &table, const QString &id, const QList<double> &medians, QList<Goal> goals = {})
+{
+    for (double median : medians)
+        table.add(BenchRow::measured(id, id, "", {median - 1, median, median + 1}, goals));
+}
+
+GoalCheck::Verdict verdictOf(const ResultTable &table, const QString &id, int goal = 0)
+{
+    return table.checks(*table.row(id)).at(goal).verdict;
+}
+
 } // namespace
 
 class TestBenchTable : public QObject
@@ -39,11 +53,12 @@ private Q_SLOTS:
         QCOMPARE(odd.min, 1.0);
         QCOMPARE(odd.max, 5.0);
         QCOMPARE(Stats::of({4, 1, 3, 2}).median, 2.5);
-        // Nearest rank: of 1..100 the 99th percentile is 99, of 1..200 it is
-        // 198; with few samples it is the largest.
-        QCOMPARE(Stats::of(oneTo(100)).p99, 99.0);
-        QCOMPARE(Stats::of(oneTo(200)).p99, 198.0);
-        QCOMPARE(Stats::of({2, 9, 4}).p99, 9.0);
+        // Interpolated between the samples around 0.99 × (n − 1): not simply
+        // the second-largest of a hundred.
+        QCOMPARE(Stats::of(oneTo(100)).p99, 99.01);
+        QCOMPARE(Stats::of(oneTo(1000)).p99, 990.01);
+        QCOMPARE(Stats::of({2, 9, 4}).p99, 8.9);
+        QCOMPARE(Stats::of({7}).p99, 7.0);
         QCOMPARE(Stats::of({}).count, 0);
         int calls = 0, prepared = 0;
         const QList<double> times = timeRuns(4, [&] { ++calls; }, [&] { ++prepared; });
@@ -52,46 +67,121 @@ private Q_SLOTS:
         QCOMPARE(prepared, 4);
     }
 
-    void goalsFixedAndRelativeToBaselines()
+    void roundsOfOneRow()
     {
-        ResultTable table;
-        table.add(BenchRow::measured("scan", "scan", "", {200, 220, 180}));
-        table.add(BenchRow::measured("fast", "fast", "", {10, 12, 14},
-                                     {Goal::below(40, "< 40 ms"), Goal::relativeTo("scan", 0.1, "10x faster")}));
-        table.add(BenchRow::measured("orphan", "orphan", "", {1}, {Goal::relativeTo("nowhere", 1, "as fast")}));
-        const BenchRow &fast = *table.row("fast");
-        QCOMPARE(table.limitOf(fast.goals.at(1)), std::optional<double>(20.0));
-        const QList<std::optional<double>> ratios = table.ratios(fast);
-        QCOMPARE(ratios.size(), 2);
-        QCOMPARE(*ratios.at(0), 12.0 / 40);
-        QCOMPARE(*ratios.at(1), 12.0 / 20);
-        // A baseline that was not measured gives no limit, and no verdict of "met".
-        QVERIFY(!table.ratios(*table.row("orphan")).at(0));
-        QVERIFY(lineOf(table.render(), "orphan").contains("MISSED"));
-        QVERIFY(lineOf(table.render(), "fast").contains("0.30 / 0.60 met"));
-
-        table.add(BenchRow::notBuiltYet("late", "late", "", {Goal::relativeTo("scan", 1, "as fast")}));
-        table.add(BenchRow::measured("relative", "relative", "", {5}, {Goal::relativeTo("late", 1, "as fast")}));
-        QVERIFY(!table.ratios(*table.row("relative")).at(0));
+        const RoundStats s = RoundStats::of({{1, 2, 3}, {10, 20, 30}, {}, {4, 5, 6}});
+        QCOMPARE(s.rounds, 3);   // an empty round does not count
+        QCOMPARE(s.samples, 9);
+        QCOMPARE(s.roundMedians, QList<double>({2, 20, 5}));
+        QCOMPARE(s.minMedian, 2.0);
+        QCOMPARE(s.medianMedian, 5.0);
+        QCOMPARE(s.maxMedian, 20.0);
+        QVERIFY(!s.p99);   // too few runs for a 99th percentile
+        QList<QList<double>> many(5, oneTo(200));
+        many[4] = QList<double>(200, 1000.0);   // one slow round shows in the pooled p99
+        const RoundStats pooled = RoundStats::of(many);
+        QCOMPARE(pooled.samples, 1000);
+        QVERIFY(pooled.p99);
+        QCOMPARE(*pooled.p99, 1000.0);
+        QCOMPARE(pooled.medianMedian, 100.5);
+        QCOMPARE(RoundStats::of({}).rounds, 0);
     }
 
-    void percentileGoalUsesThePercentile()
+    void laterRoundsJoinTheRowFailuresReplaceIt()
     {
         ResultTable table;
-        QList<double> samples = oneTo(100);
-        samples[0] = 500;   // one slow run among a hundred stays above the 99th percentile
-        table.add(BenchRow::measured("save", "save", "", samples,
-                                     {Goal::below(100, "median"), Goal::below(100, "p99", Goal::Metric::Percentile99)}));
-        const QList<std::optional<double>> ratios = table.ratios(*table.row("save"));
-        QCOMPARE(*ratios.at(0), 50.5 / 100);
-        QCOMPARE(*ratios.at(1), 99.0 / 100);
+        table.add(BenchRow::measured("a", "a", "1 MB", {1, 2}));
+        table.add(BenchRow::measured("a", "a", "1 MB", {3}));
+        QCOMPARE(table.rows().size(), 1);
+        QCOMPARE(table.row("a")->rounds, QList<QList<double>>({{1, 2}, {3}}));
+        QCOMPARE(table.row("a")->allSamples(), QList<double>({1, 2, 3}));
+
+        table.add(BenchRow::failed("a", "a", "the window went away"));
+        table.add(BenchRow::measured("a", "a", "1 MB", {4}));
+        QCOMPARE(table.row("a")->status, BenchRow::Status::Failed);
+        QVERIFY(table.row("a")->rounds.isEmpty());
+        QCOMPARE(table.row("a")->note, QStringLiteral("the window went away"));
+
+        table.add(BenchRow::notBuiltYet("later", "later", ""));
+        table.add(BenchRow::notBuiltYet("later", "later", ""));
+        QCOMPARE(table.rows().size(), 2);
+        table.addNote("5 found");
+        table.addNote("5 found");
+        QCOMPARE(table.render().count("5 found"), 1);
+    }
+
+    void verdictFromTheRoundMedians()
+    {
+        ResultTable table;
+        const QList<Goal> under10{Goal::below(10, "< 10 ms")};
+        addRounds(table, "met", {6, 7, 8, 9, 10}, under10);        // slowest round on the limit
+        addRounds(table, "missed", {11, 12, 30, 13, 14}, under10); // fastest round over it
+        addRounds(table, "unclear", {5, 6, 7, 8, 11}, under10);    // one round over
+        addRounds(table, "few", {1, 1, 1, 1}, under10);            // four rounds only
+        QCOMPARE(verdictOf(table, "met"), GoalCheck::Verdict::Met);
+        QCOMPARE(verdictOf(table, "missed"), GoalCheck::Verdict::Missed);
+        QCOMPARE(verdictOf(table, "unclear"), GoalCheck::Verdict::Unclear);
+        QCOMPARE(verdictOf(table, "few"), GoalCheck::Verdict::Unclear);
+        const GoalCheck unclear = table.checks(*table.row("unclear")).at(0);
+        QCOMPARE(*unclear.lowRatio, 0.5);
+        QCOMPARE(*unclear.highRatio, 1.1);
+        const QString text = table.render();
+        QVERIFY(lineOf(text, "met").contains("0.60–1.00 met"));
+        QVERIFY(lineOf(text, "missed").contains("1.10–3.00 MISSED"));
+        QVERIFY(lineOf(text, "unclear").contains("0.50–1.10 unclear"));
+        QVERIFY(lineOf(text, "few").contains("unclear"));
+    }
+
+    void goalsRelativeToBaselines()
+    {
+        ResultTable table;
+        addRounds(table, "scan", {200, 220, 180, 400, 100});   // median of the round medians: 200
+        addRounds(table, "fast", {10, 12, 14, 11, 13},
+                  {Goal::below(40, "< 40 ms"), Goal::relativeTo("scan", 0.1, "10x faster")});
+        addRounds(table, "orphan", {1, 1, 1, 1, 1}, {Goal::relativeTo("nowhere", 1, "as fast")});
+        const BenchRow &fast = *table.row("fast");
+        QCOMPARE(table.limitOf(fast.goals.at(1)), std::optional<double>(20.0));
+        QCOMPARE(verdictOf(table, "fast", 0), GoalCheck::Verdict::Met);
+        QCOMPARE(verdictOf(table, "fast", 1), GoalCheck::Verdict::Met);
+        QCOMPARE(*table.checks(fast).at(1).highRatio, 14.0 / 20);
+        // A baseline that was not measured gives no limit, and no verdict of "met".
+        QCOMPARE(verdictOf(table, "orphan"), GoalCheck::Verdict::NoLimit);
+        QVERIFY(lineOf(table.render(), "orphan").contains("no limit"));
+        QVERIFY(lineOf(table.render(), "fast").contains("0.25–0.35 met / 0.50–0.70 met"));
+
+        table.add(BenchRow::notBuiltYet("late", "late", "", {Goal::relativeTo("scan", 1, "as fast")}));
+        addRounds(table, "relative", {5, 5, 5, 5, 5}, {Goal::relativeTo("late", 1, "as fast")});
+        QCOMPARE(verdictOf(table, "relative"), GoalCheck::Verdict::NoLimit);
+    }
+
+    void percentileGoalUsesEachRoundsPercentile()
+    {
+        ResultTable table;
+        const QList<Goal> goals{Goal::below(100, "median"), Goal::below(100, "p99", Goal::Metric::Percentile99)};
+        for (int round = 0; round < 5; ++round) {
+            QList<double> samples = oneTo(100);
+            if (round == 2)
+                samples[0] = samples[1] = 500;   // two slow runs in one round lift its p99 over the limit
+            table.add(BenchRow::measured("save", "save", "", samples, goals));
+        }
+        const QList<GoalCheck> checks = table.checks(*table.row("save"));
+        QCOMPARE(checks.at(0).verdict, GoalCheck::Verdict::Met);
+        QCOMPARE(checks.at(1).verdict, GoalCheck::Verdict::Unclear);
+        QCOMPARE(*checks.at(1).lowRatio, 0.9901);
+
+        // Rounds too short for a percentile give no verdict on it.
+        for (int round = 0; round < 5; ++round)
+            table.add(BenchRow::measured("short", "short", "", {1, 2, 3}, goals));
+        QCOMPARE(verdictOf(table, "short", 1), GoalCheck::Verdict::Unclear);
+        QCOMPARE(verdictOf(table, "short", 0), GoalCheck::Verdict::Met);
     }
 
     void printedTable()
     {
         ResultTable table;
         table.add(BenchRow::measured("few", "few runs", "1 MB", {12.345, 20}, {Goal::below(10, "< 10 ms")}));
-        table.add(BenchRow::measured("many", "many runs", "1 MB", oneTo(100)));
+        for (int round = 0; round < 5; ++round)
+            table.add(BenchRow::measured("many", "many runs", "1 MB", oneTo(200)));
         table.add(BenchRow::measured("memory", "memory", "", {80}, {}, Unit::Megabytes));
         table.add(BenchRow::notBuiltYet("later", "later", "2 MB", {Goal::below(5, "< 5 ms")}));
         table.add(BenchRow::failed("broken", "broken", "no window"));
@@ -100,13 +190,16 @@ private Q_SLOTS:
 
         const QStringList lines = text.split(QLatin1Char('\n'));
         QVERIFY(lines.at(0).startsWith("| Operation"));
+        QVERIFY(lines.at(0).contains("Rounds × runs"));
         QVERIFY(lines.at(1).startsWith("| ---"));
         // Every row has the same width, so the columns line up.
         for (int i = 1; i <= 5; ++i)
             QCOMPARE(lines.at(i + 1).size(), lines.at(0).size());
+        QVERIFY(lineOf(text, "few runs").contains("| 1 × 2 "));
         QVERIFY(lineOf(text, "few runs").contains("16.2 ms"));   // median of two
         QVERIFY(lineOf(text, "few runs").contains("MISSED"));
-        QVERIFY(lineOf(text, "many runs").contains("99.0 ms"));  // p99 shown from 100 runs on
+        QVERIFY(lineOf(text, "many runs").contains("| 5 × 200 "));
+        QVERIFY(lineOf(text, "many runs").contains("198 ms"));  // p99 shown from 1,000 runs on
         QVERIFY(!lineOf(text, "few runs").contains(" 20.0 ms | 20.0 ms"));
         QVERIFY(lineOf(text, "memory").contains("80.0 MB"));
         const QString later = lineOf(text, "later");
@@ -114,6 +207,7 @@ private Q_SLOTS:
         QVERIFY(later.contains("< 5 ms"));
         QVERIFY(!later.contains(QRegularExpression("\\d ms \\|")));
         QVERIFY(lineOf(text, "broken").contains("FAILED: no window"));
+        QVERIFY(text.contains("round medians"));
         QVERIFY(text.trimmed().endsWith("a note"));
     }
 };

@@ -7,10 +7,12 @@
 #include "runner/benchcases.h"
 #include "runner/benchsession.h"
 #include "runner/resulttable.h"
+#include "runner/startupbench.h"
 #include "storage/database.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -60,6 +62,18 @@ QString describe(const Manifest &m)
         .arg(QString::fromLatin1(sqlite3_libversion())).arg(QThread::idealThreadCount());
 }
 
+// The machine's load average, to be printed before and after the run: the
+// figures of a busy machine are not those of an idle one.
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    const QList<QByteArray> parts = file.readAll().split(' ');
+    return parts.size() >= 3 ? QString::fromLatin1(parts[0] + ' ' + parts[1] + ' ' + parts[2])
+                             : QStringLiteral("unknown");
+}
+
 int runBenchmarks(const QCommandLineParser &args)
 {
     const QString base = baseFolder(args);
@@ -81,6 +95,8 @@ int runBenchmarks(const QCommandLineParser &args)
         return 1;
     }
     say(describe(*manifest));
+    say(QStringLiteral("Window system: %1. Load average (1, 5, 15 min) at the start: %2. %3")
+            .arg(platformDescription(), loadAverage(), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)));
     const int rounds = args.value("rounds").toInt();
     if (rounds < 1) {
         say(QStringLiteral("--rounds needs a number of at least 1"));
@@ -102,6 +118,7 @@ int runBenchmarks(const QCommandLineParser &args)
         }
     }
     session.closeWindow();
+    say(QStringLiteral("Load average at the end: %1.").arg(loadAverage()));
     say(QString());
     std::fputs(table.render().toUtf8().constData(), stdout);
     return 0;

@@ -14,6 +14,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -34,12 +35,27 @@ GeneratorConfig smallConfig(quint64 seed)
     config.documents = 160;
     config.largeDocuments = 2;
     config.switchFolderDocuments = 60;
+    config.openSamples = 2;
     return config;
 }
 
-Manifest generate(const ProgramFolder &folder, const GeneratorConfig &config)
+Manifest generate(const ProgramFolder &folder, const GeneratorConfig &config, int stopAfter = -1)
 {
-    return KnowledgeBaseGenerator(config).generate(folder.path(), QStringLiteral(FOLIO_TEMPLATE_PATH));
+    return KnowledgeBaseGenerator(config).generate(folder.path(), QStringLiteral(FOLIO_TEMPLATE_PATH), {}, stopAfter);
+}
+
+// The manifest as written, without the time the generation took.
+QByteArray manifestWithoutTime(const ProgramFolder &folder)
+{
+    std::optional<Manifest> m = Manifest::read(folder.file(Manifest::fileName()));
+    if (!m)
+        return {};
+    m->generationSeconds = 0;
+    const QString copy = folder.file(QStringLiteral("manifest-copy.json"));
+    m->write(copy);
+    QFile file(copy);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
 }
 
 // A separate plain connection to a generated KB97.MDB, as another tool would open it.
@@ -187,7 +203,7 @@ private Q_SLOTS:
         QCOMPARE(base.number("SELECT LENGTH(CAST(Text AS BLOB)) FROM DocTable WHERE DocNum = ?", {m.oneMegabyteDocument}),
                  m.oneMegabyteBytes);
         QCOMPARE(base.number("SELECT COUNT(*) FROM DocTable WHERE LENGTH(CAST(Text AS BLOB)) >= ?", {megabyte * 98 / 100}),
-                 qint64(config.largeDocuments));
+                 qint64(config.largeDocuments + config.openSamples));
         QCOMPARE(base.number("SELECT COUNT(*) FROM DocTable WHERE LENGTH(Text) < ?", {config.smallestDocument}), 0);
         QCOMPARE(base.number("SELECT SUM(LENGTH(CAST(Text AS BLOB))) FROM DocTable"), m.htmlBytes);
 
@@ -202,6 +218,71 @@ private Q_SLOTS:
                                  {'%' + KeywordOne + '%', '%' + KeywordTwo + '%'})),
                  m.bothKeywordsDocuments);
         QVERIFY(m.keywordOneDocuments + m.keywordTwoDocuments + m.twoCharacterDocuments > 0);
+    }
+
+    // Documents of 10 KB, 100 KB and 1 MB that nothing else uses: distinct,
+    // outside the switch folder, of about their size.
+    void openSamplesOfEachSize()
+    {
+        ProgramFolder folder;
+        const GeneratorConfig config = smallConfig(17);
+        const Manifest m = generate(folder, config);
+        const RawBase base(folder);
+        QSet<qint64> seen{m.oneMegabyteDocument};
+        for (int size = 0; size < 3; ++size) {
+            QCOMPARE(m.openSamples.at(size).size(), config.openSamples);
+            qint64 total = 0;
+            for (qint64 num : m.openSamples.at(size)) {
+                QVERIFY(!seen.contains(num));
+                seen.insert(num);
+                QVERIFY(base.number("SELECT DirNum FROM DocTable WHERE DocNum = ?", {num}) != m.switchFolder);
+                const qint64 bytes = base.number("SELECT LENGTH(CAST(Text AS BLOB)) FROM DocTable WHERE DocNum = ?", {num});
+                QVERIFY2(qAbs(bytes - Manifest::OpenSampleBytes[size]) < Manifest::OpenSampleBytes[size] / 5 + 2048,
+                         qPrintable(QStringLiteral("%1 bytes").arg(bytes)));
+                total += bytes;
+            }
+            QCOMPARE(m.openSampleTotalBytes.at(size), total);
+        }
+        const std::optional<Manifest> read = Manifest::read(folder.file(Manifest::fileName()));
+        QCOMPARE(read->openSamples, m.openSamples);
+        QCOMPARE(read->openSampleTotalBytes, m.openSampleTotalBytes);
+    }
+
+    // A generation that stops goes on from its checkpoint when started
+    // again, and ends with the same base and manifest as one that never
+    // stopped; also when the last transaction was committed but its
+    // checkpoint not yet written.
+    void interruptedGenerationGoesOn()
+    {
+        const GeneratorConfig config = smallConfig(19);
+        ProgramFolder whole, stopped, lostCheckpoint;
+        generate(whole, config);
+
+        const Manifest partial = generate(stopped, config, 70);
+        QCOMPARE(partial.documentsWritten, 70);
+        QVERIFY(!QFile::exists(stopped.file(Manifest::fileName())));
+        QVERIFY(QFile::exists(stopped.file(Manifest::checkpointName())));
+        QCOMPARE(RawBase(stopped).number("SELECT COUNT(*) FROM DocTable"), 70);
+        const Manifest finished = generate(stopped, config);
+        QCOMPARE(finished.documentsWritten, config.documents);
+        QVERIFY(!QFile::exists(stopped.file(Manifest::checkpointName())));
+        QCOMPARE(RawBase(stopped).digest(), RawBase(whole).digest());
+        QCOMPARE(manifestWithoutTime(stopped), manifestWithoutTime(whole));
+
+        generate(lostCheckpoint, config, 50);
+        QFile::copy(lostCheckpoint.file(Manifest::checkpointName()), lostCheckpoint.file(QStringLiteral("older.json")));
+        generate(lostCheckpoint, config, 100);
+        QFile::remove(lostCheckpoint.file(Manifest::checkpointName()));
+        QFile::rename(lostCheckpoint.file(QStringLiteral("older.json")), lostCheckpoint.file(Manifest::checkpointName()));
+        generate(lostCheckpoint, config);
+        QCOMPARE(RawBase(lostCheckpoint).digest(), RawBase(whole).digest());
+        QCOMPARE(manifestWithoutTime(lostCheckpoint), manifestWithoutTime(whole));
+
+        // A checkpoint of other settings is not gone on from: the base is made anew.
+        ProgramFolder other;
+        generate(other, smallConfig(20), 60);
+        generate(other, config);
+        QCOMPARE(RawBase(other).digest(), RawBase(whole).digest());
     }
 
     void manifestDecidesReuse()
@@ -298,7 +379,11 @@ private Q_SLOTS:
         QCOMPARE(large.documents, 30000);
         QCOMPARE(large.switchFolderDocuments, 2000);
         QVERIFY(small.problem().isEmpty() && large.problem().isEmpty());
-        QVERIFY(!GeneratorConfig::fromPreset(QStringLiteral("huge")));
+        const GeneratorConfig huge = *GeneratorConfig::fromPreset(QStringLiteral("huge"));
+        QCOMPARE(huge.folders, 100000);
+        QCOMPARE(huge.documents, 300000);
+        QVERIFY(huge.problem().isEmpty());
+        QVERIFY(!GeneratorConfig::fromPreset(QStringLiteral("enormous")));
         QVERIFY(small.baseName() != large.baseName());
     }
 };

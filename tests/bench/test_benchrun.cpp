@@ -1,16 +1,19 @@
 // The runner's measurements on a small generated base: they drive the real
-// window on a copy of the base, report what they measured (and fail
-// visibly, never with a figure, when the data is not there), and leave the
-// base as it was. No timing is checked here.
+// window (and start the shipped program) on a copy of the base, report what
+// they measured (and fail visibly, never with a figure, when the data is not
+// there), and leave the base as it was. No timing is checked here.
 
 #include "app/mainwindow.h"
 #include "doclist/documentlist.h"
+#include "editor/documentpane.h"
+#include "editor/htmleditor.h"
 #include "generator/kbgenerator.h"
 #include "runner/benchsession.h"
 #include "runner/documentbench.h"
 #include "runner/filebench.h"
 #include "runner/resulttable.h"
 #include "runner/searchbench.h"
+#include "runner/startupbench.h"
 #include "runner/windowbench.h"
 #include "support/testsupport.h"
 
@@ -20,6 +23,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTextEdit>
 
 using namespace folio::bench;
 using folio::test::ProgramFolder;
@@ -79,6 +83,7 @@ private Q_SLOTS:
         config.documents = 150;
         config.largeDocuments = 1;
         config.switchFolderDocuments = 40;
+        config.openSamples = 2;
         m_manifest = KnowledgeBaseGenerator(config).generate(m_base.path(), QStringLiteral(FOLIO_TEMPLATE_PATH));
     }
 
@@ -99,8 +104,8 @@ private Q_SLOTS:
 
         ResultTable table;
         measureDocumentOpenSave(session, table);
-        QCOMPARE(statusOf(table, "open-1mb"), BenchRow::Status::Measured);
-        QCOMPARE(table.row("save-1mb")->samples.size(), 100);
+        QCOMPARE(statusOf(table, "open-paint-1mb"), BenchRow::Status::Measured);
+        QCOMPARE(table.row("save-1mb")->allSamples().size(), 200);
         session.closeWindow();
         // The saves went to the work copy, not to the base.
         QVERIFY(changeDateIn(session.liveDatabasePath(), m_manifest.oneMegabyteDocument) != baseDate);
@@ -121,11 +126,11 @@ private Q_SLOTS:
         QCOMPARE(table.row("folder-switch")->dataSize, QStringLiteral("40 documents"));
         QCOMPARE(session.window().documentList().topLevelItemCount(), 40);
         for (const char *id : {"search-one-like", "search-two-like", "search-two-chars-like"})
-            QCOMPARE(table.row(id)->samples.size(), 5);
+            QCOMPARE(table.row(id)->allSamples().size(), 2);
         // The search is not built: no figure, but its goal already has the
         // baseline's limit to be held against.
         QCOMPARE(statusOf(table, "search-one"), BenchRow::Status::NotBuiltYet);
-        QVERIFY(table.row("search-one")->samples.isEmpty());
+        QVERIFY(table.row("search-one")->rounds.isEmpty());
         QVERIFY(table.limitOf(table.row("search-one")->goals.at(1)));
         const QString printed = table.render();
         QCOMPARE(printed.count(QStringLiteral("planned by the generator")), 3);
@@ -137,17 +142,84 @@ private Q_SLOTS:
         Manifest broken = m_manifest;
         broken.switchFolder = 987654;
         broken.oneMegabyteDocument = 0;
+        broken.openSamples = {{}, {}, {}};
         BenchSession session(m_base.path(), workDir(), broken);
         session.prepareWorkFolder();
         ResultTable table;
         measureFolderSwitch(session, table);
         measureDocumentOpenSave(session, table);
-        for (const char *id : {"folder-switch", "open-1mb"}) {
+        for (const char *id : {"folder-switch", "open-paint-10k", "save-1mb"}) {
             QCOMPARE(statusOf(table, id), BenchRow::Status::Failed);
-            QVERIFY(table.row(id)->samples.isEmpty());
+            QVERIFY(table.row(id)->rounds.isEmpty());
             QVERIFY(!table.row(id)->note.isEmpty());
         }
-        QVERIFY(!table.row("save-1mb"));
+        QVERIFY(!table.row("type-1mb"));
+    }
+
+    // Every open of the run is of a document not opened before; each gives
+    // a first paint, a complete layout and a freeze, and the rounds use up
+    // the samples instead of opening one twice. Typing goes into the
+    // document through the event loop, one character per run.
+    void opensAreColdAndTypingReachesTheDocument()
+    {
+        BenchSession session(m_base.path(), workDir(), m_manifest);
+        session.prepareWorkFolder();
+        session.setRounds(2);
+        ResultTable table;
+        measureDocumentOpenSave(session, table);
+        for (const char *size : {"10k", "100k", "1mb"}) {
+            for (const char *kind : {"open-paint-", "open-layout-", "open-freeze-"}) {
+                const QString id = QLatin1String(kind) + QLatin1String(size);
+                QCOMPARE(statusOf(table, id), BenchRow::Status::Measured);
+                QCOMPARE(table.row(id)->allSamples().size(), 1);
+                QVERIFY(table.row(id)->allSamples().first() > 0);
+            }
+            QVERIFY(table.row(QStringLiteral("open-layout-") + size)->allSamples().first()
+                    >= table.row(QStringLiteral("open-freeze-") + size)->allSamples().first() - 1);
+        }
+        QVERIFY(table.row("open-paint-1mb")->dataSize.contains("cold"));
+        QCOMPARE(table.row("type-1mb")->allSamples().size(), 250);
+        QTextEdit *text = session.window().documentPane().editor()->textEdit();
+        QVERIFY(text->toPlainText().contains(QString(250, QLatin1Char('a'))));
+
+        measureDocumentOpenSave(session, table);
+        QCOMPARE(table.row("open-paint-100k")->rounds.size(), 2);
+        // Two samples of each size, both used: a third round has none left.
+        measureDocumentOpenSave(session, table);
+        QCOMPARE(statusOf(table, "open-paint-10k"), BenchRow::Status::Failed);
+        QVERIFY(table.row("open-paint-10k")->note.contains("not opened before"));
+    }
+
+    // The shipped program, copied into the program folder, reports its
+    // painted window through FOLIOK_REPORT_READY and ends on SIGTERM; a
+    // program that ends without reporting gives an error, not a figure.
+    void startUpOfTheShippedProgram()
+    {
+        BenchSession session(m_base.path(), workDir(), m_manifest);
+        session.prepareWorkFolder();
+        session.setProgram(QStringLiteral(FOLIO_PROGRAM_PATH));
+        ResultTable table;
+        measureStartup(session, table);
+        QCOMPARE(statusOf(table, "startup"), BenchRow::Status::Measured);
+        QCOMPARE(table.row("startup")->allSamples().size(), 3);
+        QVERIFY(table.row("startup")->dataSize.contains(QStringLiteral("offscreen")));
+        for (double ms : table.row("startup")->allSamples())
+            QVERIFY(ms > 0 && ms < 60000);
+        for (double mb : table.row("startup-memory")->allSamples())
+            QVERIFY(mb > 5);
+        // The runs left the program folder to the next user: no lock left.
+        session.window();
+
+        const ProgramStart silent = startProgram(QStringLiteral("/bin/true"), 100);
+        QVERIFY(!silent.error.isEmpty());
+        QCOMPARE(silent.readyMs, -1.0);
+        const ProgramStart missing = startProgram(m_workParent.file(QStringLiteral("no-such-program")), 100);
+        QVERIFY(missing.error.contains(QStringLiteral("cannot start")));
+
+        session.setProgram(m_workParent.file(QStringLiteral("no-such-program")));
+        ResultTable failed;
+        measureStartup(session, failed);
+        QCOMPARE(statusOf(failed, "startup"), BenchRow::Status::Failed);
     }
 
     void fileRowsHoldTheOperationsAgainstTheCopy()
@@ -156,9 +228,9 @@ private Q_SLOTS:
         session.prepareWorkFolder();
         ResultTable table;
         measureFileOperations(session, table);
-        QCOMPARE(table.row("file-copy")->samples.size(), 5);
+        QCOMPARE(table.row("file-copy")->allSamples().size(), 2);
         QVERIFY(!QFile::exists(QDir(workDir()).filePath(QStringLiteral("plain-copy.tmp"))));
-        const double copyMedian = table.row("file-copy")->stats().median;
+        const double copyMedian = table.row("file-copy")->stats().medianMedian;
         for (const char *id : {"compaction", "backup"}) {
             QCOMPARE(statusOf(table, id), BenchRow::Status::NotBuiltYet);
             QCOMPARE(table.limitOf(table.row(id)->goals.at(0)), std::optional<double>(copyMedian));

@@ -61,7 +61,8 @@ if [ -z "${QT_QPA_PLATFORM:-}" ]; then
         rm -f "$data/xvfb.display"
         Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp 5>"$data/xvfb.display" 2>"$data/xvfb.log" &
         xvfb_pid=$!
-        trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT INT TERM
+        trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+        trap 'exit 130' INT TERM
         i=0
         while [ ! -s "$data/xvfb.display" ] && [ $i -lt 100 ] && kill -0 "$xvfb_pid" 2>/dev/null; do
             sleep 0.1

@@ -42,7 +42,7 @@ if [ "$preset" = huge ] && ! gen --check >/dev/null; then
     if command -v flock >/dev/null; then
         ( flock -n 9 || { echo "a generation of this base is already running: see $log"; exit 0; }
           nohup nice -n 10 sh -c "QT_QPA_PLATFORM=offscreen '$build/bench/foliok-benchgen' --preset huge --seed '$seed' \
-              --data-root '$data' --template '$build/blank97.MDB'" >>"$log" 2>&1 9>&- &
+              --data-root '$data' --template '$build/blank97.MDB'" >>"$log" 2>&1 &
           echo "generating the huge base in the background (pid $!); progress in $log;" \
                "run bench/run.sh huge again when it says done" ) 9>"$data/huge-s$seed.lock"
     else

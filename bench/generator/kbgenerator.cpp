@@ -254,6 +254,7 @@ void KnowledgeBaseGenerator::writeDocuments(Database &db, const QString &program
     const int count = int(plan.folderOf.size());
     const int end = stopAfter >= 0 ? std::min(count, stopAfter) : count;
     const int startedAt = manifest.documentsWritten;
+    const double secondsBefore = manifest.generationSeconds;
     QElapsedTimer clock, sinceReport;
     clock.start();
     sinceReport.start();
@@ -268,6 +269,7 @@ void KnowledgeBaseGenerator::writeDocuments(Database &db, const QString &program
         }
         transaction.commit();
         next.documentsWritten = last;
+        next.generationSeconds = secondsBefore + clock.elapsed() / 1000.0;
         manifest = next;
         if (!manifest.write(checkpoint))
             throw std::runtime_error("cannot write the checkpoint in " + programDir.toStdString());

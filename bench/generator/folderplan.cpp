@@ -23,7 +23,7 @@ FolderPlan::FolderPlan(const GeneratorConfig &config, const NameMaker &names, Be
     const int roots = std::max(1, int(std::lround(std::sqrt(double(count)) / 2.5)));
 
     addDeepChain(std::min(maxDepth, count), names, random);
-    while (m_folders.size() < std::min(count, roots))
+    while (m_byDepth.at(0).size() < roots && m_folders.size() < count)
         add(names.folderName(random), -1);
     while (m_folders.size() < count) {
         if (maxDepth == 1) {

@@ -35,7 +35,7 @@ GeneratorConfig smallConfig(quint64 seed)
     config.documents = 160;
     config.largeDocuments = 2;
     config.switchFolderDocuments = 60;
-    config.openSamples = 2;
+    config.openSamples = 1;
     return config;
 }
 
@@ -254,7 +254,8 @@ private Q_SLOTS:
     // checkpoint not yet written.
     void interruptedGenerationGoesOn()
     {
-        const GeneratorConfig config = smallConfig(19);
+        GeneratorConfig config = smallConfig(19);
+        config.largeDocuments = 1;
         ProgramFolder whole, stopped, lostCheckpoint;
         generate(whole, config);
 
@@ -280,7 +281,9 @@ private Q_SLOTS:
 
         // A checkpoint of other settings is not gone on from: the base is made anew.
         ProgramFolder other;
-        generate(other, smallConfig(20), 60);
+        GeneratorConfig otherConfig = config;
+        otherConfig.seed = 20;
+        generate(other, otherConfig, 60);
         generate(other, config);
         QCOMPARE(RawBase(other).digest(), RawBase(whole).digest());
     }
@@ -346,6 +349,12 @@ private Q_SLOTS:
                 shallow += f.depth <= 4;
             }
             QVERIFY(shallow * 10 >= folders * 7);
+            // A big tree has many top-level folders, not one with everything below it.
+            const auto topLevel = std::count_if(plan.folders().cbegin(), plan.folders().cend(),
+                                                [](const PlannedFolder &f) { return f.parent < 0; });
+            if (folders >= 10000)
+                QVERIFY(topLevel >= 30);
+            QVERIFY(topLevel >= 1);
             QCOMPARE(plan.folders().at(plan.switchFolder()).name, FolderPlan::switchFolderName());
         }
     }

@@ -6,6 +6,7 @@
 #include "generator/manifest.h"
 #include "runner/benchcases.h"
 #include "runner/benchsession.h"
+#include "runner/openexplore.h"
 #include "runner/resulttable.h"
 #include "runner/startupbench.h"
 #include "storage/database.h"
@@ -103,6 +104,17 @@ int runBenchmarks(const QCommandLineParser &args)
         return 2;
     }
     session.setRounds(rounds);
+    if (args.isSet("explore-open")) {
+        // Each run of each way is one round (one cold document each).
+        try {
+            exploreOpen(session, table);
+        } catch (const std::exception &e) {
+            say(QString::fromLocal8Bit(e.what()));
+            return 1;
+        }
+        std::fputs(table.render().toUtf8().constData(), stdout);
+        return 0;
+    }
     // Round by round, every area in turn: a slow moment of the machine
     // lands in one round of several rows instead of in all runs of one row.
     for (int round = 1; round <= rounds; ++round) {
@@ -143,6 +155,7 @@ int main(int argc, char **argv)
         {"only", "Comma-separated areas: startup, tree, switch, document, search, file.", "names"},
         {"rounds", "Rounds of every row, interleaved (a verdict needs at least 5).", "number", "5"},
         {"program", "The foliokeeper executable the start-up rows start.", "file"},
+        {"explore-open", "Instead of the rows: ways to show a 1 MB page, on a plain text edit."},
     });
     args.process(app);
     return runBenchmarks(args);

@@ -70,6 +70,10 @@ if [ -z "${QT_QPA_PLATFORM:-}" ]; then
         done
         if [ -s "$data/xvfb.display" ]; then
             export DISPLAY=":$(head -n1 "$data/xvfb.display")"
+            if command -v xwininfo >/dev/null; then
+                i=0
+                while ! xwininfo -root >/dev/null 2>&1 && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+            fi
             export QT_QPA_PLATFORM=xcb FOLIO_BENCH_XSERVER=Xvfb
             echo "started Xvfb on $DISPLAY (pid $xvfb_pid): the program is shown on a real X server"
         else

@@ -33,21 +33,9 @@ double msSince(const QElapsedTimer &clock)
     return double(clock.nsecsElapsed()) / 1e6;
 }
 
-// The start of a page, cut after a closing paragraph tag near `bytes`
-// characters and closed again: what fills the first screen.
-QString firstPart(const QString &html, qsizetype bytes)
-{
-    const qsizetype cut = html.indexOf(QLatin1String("</p>"), bytes);
-    if (cut < 0)
-        return html;
-    return html.left(cut + 4) + QStringLiteral("</body></html>");
-}
-
-// Parses `html` into a new document on a thread of its own and hands the
-// document (moved to the GUI thread) to `done` there. Nothing is laid out
-// on the worker: the document gets its layout only when shown.
-void parseOnWorker(const QString &html, QObject *receiver, std::function<void(QTextDocument *)> done,
-                   std::optional<QFont> font = std::nullopt)
+// parseOnWorker, optionally with a default font set before the parse.
+void parseWithFont(const QString &html, QObject *receiver, std::function<void(QTextDocument *)> done,
+                   std::optional<QFont> font)
 {
     QThread *gui = QThread::currentThread();
     QPointer<QObject> target(receiver);
@@ -72,6 +60,23 @@ void parseOnWorker(const QString &html, QObject *receiver, std::function<void(QT
     QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     worker->start();
 }
+
+} // namespace
+
+QString firstScreenOf(const QString &html, qsizetype chars)
+{
+    const qsizetype cut = html.indexOf(QLatin1String("</p>"), chars);
+    if (cut < 0)
+        return html;
+    return html.left(cut + 4) + QStringLiteral("</body></html>");
+}
+
+void parseOnWorker(const QString &html, QObject *receiver, std::function<void(QTextDocument *)> done)
+{
+    parseWithFont(html, receiver, std::move(done), std::nullopt);
+}
+
+namespace {
 
 struct Variant
 {
@@ -181,7 +186,7 @@ void exploreOpen(BenchSession &session, ResultTable &table)
          }},
         {"first-screen", QStringLiteral("first 16 KB at once, the rest parsed on a worker"),
          [](QTextEdit *edit, const QString &html, std::function<void()> final) {
-             edit->setHtml(firstPart(html, 16 * 1024));
+             edit->setHtml(firstScreenOf(html, 16 * 1024));
              parseOnWorker(html, edit, [edit, final](QTextDocument *document) {
                  document->setParent(edit);
                  edit->setDocument(document);
@@ -190,7 +195,7 @@ void exploreOpen(BenchSession &session, ResultTable &table)
          }},
         {"worker-font", QStringLiteral("parsed on a worker in the edit's font, setDocument"),
          [](QTextEdit *edit, const QString &html, std::function<void()> final) {
-             parseOnWorker(
+             parseWithFont(
                  html, edit,
                  [edit, final](QTextDocument *document) {
                      document->setParent(edit);
@@ -201,8 +206,8 @@ void exploreOpen(BenchSession &session, ResultTable &table)
          }},
         {"first-screen-font", QStringLiteral("first 16 KB at once, the rest on a worker in the edit's font"),
          [](QTextEdit *edit, const QString &html, std::function<void()> final) {
-             edit->setHtml(firstPart(html, 16 * 1024));
-             parseOnWorker(
+             edit->setHtml(firstScreenOf(html, 16 * 1024));
+             parseWithFont(
                  html, edit,
                  [edit, final](QTextDocument *document) {
                      document->setParent(edit);

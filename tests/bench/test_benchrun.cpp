@@ -11,6 +11,7 @@
 #include "runner/benchsession.h"
 #include "runner/documentbench.h"
 #include "runner/filebench.h"
+#include "runner/openexplore.h"
 #include "runner/resulttable.h"
 #include "runner/searchbench.h"
 #include "runner/startupbench.h"
@@ -23,6 +24,8 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <QThread>
+#include <QTextDocument>
 #include <QTextEdit>
 
 using namespace folio::bench;
@@ -220,6 +223,55 @@ private Q_SLOTS:
         ResultTable failed;
         measureStartup(session, failed);
         QCOMPARE(statusOf(failed, "startup"), BenchRow::Status::Failed);
+    }
+
+    // The ways to show a long page that the open exploration tries give
+    // the same text as the editor's own parse: the first screen is a
+    // closed start of the page, the worker's document the whole page.
+    void openExplorationShowsTheWholePage()
+    {
+        QString html;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("page"));
+            db.setDatabaseName(m_base.file(QStringLiteral("KB97.MDB")));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            q.prepare(QStringLiteral("SELECT Text FROM DocTable WHERE DocNum = ?"));
+            q.addBindValue(m_manifest.openSamples.at(1).first());
+            QVERIFY(q.exec() && q.next());
+            html = q.value(0).toString();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("page"));
+        QTextDocument direct;
+        direct.setHtml(html);
+        const QString wholeText = direct.toPlainText();
+
+        const QString first = firstScreenOf(html, 16 * 1024);
+        QVERIFY(first.size() < html.size());
+        QVERIFY(first.endsWith(QStringLiteral("</p></body></html>")));
+        QVERIFY(html.startsWith(first.chopped(int(QStringLiteral("</body></html>").size()))));
+        QTextDocument start;
+        start.setHtml(first);
+        QVERIFY(start.toPlainText().size() > 1000);
+        QVERIFY(wholeText.startsWith(start.toPlainText()));
+        QCOMPARE(firstScreenOf(QStringLiteral("<p>short</p>"), 100), QStringLiteral("<p>short</p>"));
+
+        QObject receiver;
+        QTextDocument *parsed = nullptr;
+        parseOnWorker(html, &receiver, [&](QTextDocument *document) { parsed = document; });
+        QTRY_VERIFY_WITH_TIMEOUT(parsed, 30000);
+        QCOMPARE(parsed->thread(), QThread::currentThread());
+        QCOMPARE(parsed->toPlainText(), wholeText);
+        delete parsed;
+
+        // A receiver gone before the parse ends gets nothing (and nothing leaks into it).
+        bool called = false;
+        {
+            QObject shortLived;
+            parseOnWorker(html, &shortLived, [&](QTextDocument *) { called = true; });
+        }
+        QTest::qWait(2000);
+        QVERIFY(!called);
     }
 
     void fileRowsHoldTheOperationsAgainstTheCopy()

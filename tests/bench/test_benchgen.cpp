@@ -279,6 +279,18 @@ private Q_SLOTS:
         QCOMPARE(RawBase(lostCheckpoint).digest(), RawBase(whole).digest());
         QCOMPARE(manifestWithoutTime(lostCheckpoint), manifestWithoutTime(whole));
 
+        // A checkpoint that claims more than the base holds is not trusted:
+        // the base is made anew.
+        ProgramFolder overclaimed;
+        generate(overclaimed, config, 40);
+        std::optional<Manifest> claim = Manifest::read(overclaimed.file(Manifest::checkpointName()));
+        QVERIFY(claim);
+        claim->documentsWritten = 120;
+        QVERIFY(claim->write(overclaimed.file(Manifest::checkpointName())));
+        generate(overclaimed, config);
+        QCOMPARE(RawBase(overclaimed).digest(), RawBase(whole).digest());
+        QCOMPARE(manifestWithoutTime(overclaimed), manifestWithoutTime(whole));
+
         // A checkpoint of other settings is not gone on from: the base is made anew.
         ProgramFolder other;
         GeneratorConfig otherConfig = config;
@@ -322,6 +334,11 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, generate(folder, impossible));
         QVERIFY(QFile::exists(folder.file(Manifest::fileName())));
 
+        impossible = smallConfig(1);
+        impossible.openSamples = impossible.documents / 3;   // with the switch folder, more than there are
+        QVERIFY(!impossible.problem().isEmpty());
+        impossible.openSamples = -1;
+        QVERIFY(!impossible.problem().isEmpty());
         impossible = smallConfig(1);
         QVERIFY_THROWS_EXCEPTION(std::runtime_error,
                                  KnowledgeBaseGenerator(impossible).generate(folder.path(), folder.file("missing.MDB")));

@@ -35,8 +35,10 @@ QString decodeEntity(const QString &entity)
         bool ok = false;
         const uint code = entity.startsWith(QLatin1String("#x"), Qt::CaseInsensitive) ? entity.mid(2).toUInt(&ok, 16)
                                                                                        : entity.mid(1).toUInt(&ok);
-        if (ok && code > 0 && code <= 0x10FFFF)
-            return QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
+        if (ok && code > 0 && code <= 0x10FFFF) {
+            const char32_t character = code;
+            return QString::fromUcs4(&character, 1);
+        }
         return {};
     }
     return named.value(entity);

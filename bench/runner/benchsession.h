@@ -3,6 +3,7 @@
 #include "generator/manifest.h"
 
 #include <QString>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -29,6 +30,10 @@ public:
     // The shipped executable the start-up rows start.
     QString program() const { return m_program; }
     void setProgram(QString program) { m_program = std::move(program); }
+    // Runs a row makes in a round: `usual`, or fewer when a cap is set (for
+    // the tests of the rows, which check what is measured, not how fast).
+    int runsPerRound(int usual) const { return m_runCap > 0 ? std::min(usual, m_runCap) : usual; }
+    void setRunCap(int cap) { m_runCap = cap; }
     // Rounds of the run, so that a row can share out what it may use once.
     int rounds() const { return m_rounds; }
     void setRounds(int rounds) { m_rounds = rounds; }
@@ -51,6 +56,7 @@ private:
     Manifest m_manifest;
     QString m_program;
     int m_rounds = 1;
+    int m_runCap = 0;
     int m_openSamplesTaken[3] = {0, 0, 0};
     std::unique_ptr<MainWindow> m_window;
 };

@@ -241,7 +241,8 @@ void measureDocumentOpenSave(BenchSession &session, ResultTable &table)
     }
     emptyEditor(window);
     loadIntoPane(window, m.oneMegabyteDocument);
-    const QList<double> saves = timeRuns(SaveRuns, [&] { saveDocument(window, m.oneMegabyteDocument); });
+    const QList<double> saves =
+        timeRuns(session.runsPerRound(SaveRuns), [&] { saveDocument(window, m.oneMegabyteDocument); });
     table.add(BenchRow::measured("save-1mb", QStringLiteral("save document"), size, saves, saveGoals));
 
     // Typing in the middle of the open document, in edit mode.
@@ -255,7 +256,7 @@ void measureDocumentOpenSave(BenchSession &session, ResultTable &table)
     clock.start();
     PaintWatch paint(text->viewport(), clock);
     QList<double> keys;
-    for (int i = 0; i < TypingRuns; ++i)
+    for (int i = 0; i < session.runsPerRound(TypingRuns); ++i)
         keys.append(typeThroughEventLoop(text, paint, clock));
     setEditing(window, false);
     table.add(BenchRow::measured("type-1mb", QStringLiteral("type a character, through the event loop"), size, keys,

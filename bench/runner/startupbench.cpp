@@ -197,7 +197,7 @@ void measureStartup(BenchSession &session, ResultTable &table)
         return;
     }
     QList<double> ready, peak;
-    for (int i = 0; i < StartupRuns; ++i) {
+    for (int i = 0; i < session.runsPerRound(StartupRuns); ++i) {
         const ProgramStart start = startProgram(installed, PeakAfterMs);
         if (!start.error.isEmpty() || start.peakKilobytes < 0) {
             table.add(BenchRow::failed("startup", operation,

@@ -1,5 +1,6 @@
 // Folio Keeper: start-up. Shows the splash, loads the main window for the
 // executable's folder, shows it, and runs until it is closed.
+#include "app/appicon.h"
 #include "app/launcher.h"
 #include "app/mainwindow.h"
 #include "app/splash.h"
@@ -73,6 +74,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Folio Keeper"));
     QApplication::setApplicationVersion(folio::appVersion());
+    folio::setUpDesktopIdentity();
     folio::TerminationSignals *signals = folio::TerminationSignals::install();
 
     auto splash = std::make_unique<folio::Splash>(folio::appVersion());

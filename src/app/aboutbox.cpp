@@ -1,6 +1,7 @@
 #include "app/aboutbox.h"
 
 #include "app/appicon.h"
+#include "shell/helpcontext.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -15,6 +16,7 @@ AboutBox::AboutBox(const QString &version, QWidget *parent)
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Foliokeeper"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setHelpContext(this, HelpContext::About);
     setFixedSize(360, 220);
     m_version->setObjectName(QStringLiteral("lblVersion"));
     m_version->setGeometry(0, 150, width(), 22);

@@ -1,6 +1,6 @@
 #include "app/helpwindow.h"
 
-#include "app/helpcontext.h"
+#include "shell/helpcontext.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/helpactions.h"
 #include "doclist/documentactions.h"
 #include "doclist/documentlist.h"
 #include "editor/documentpane.h"
@@ -121,6 +122,7 @@ void MainWindow::bindCommands()
     m_commands->bind(m_folderActions->bindings(), *m_notices);
     m_commands->bind(m_documentActions->bindings(), *m_notices);
     m_commands->bind(m_editorActions->bindings(), *m_notices);
+    m_commands->bind((new HelpActions(*this))->bindings(), *m_notices);
 }
 
 MainWindow::LoadResult MainWindow::load()

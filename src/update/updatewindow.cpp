@@ -1,11 +1,14 @@
 #include "update/updatewindow.h"
 
 #include "shell/colors.h"
+#include "shell/helpcontext.h"
+#include "shell/prompts.h"
+#include "shell/windowtopmost.h"
 #include "update/digitstrip.h"
 #include "update/progresspictures.h"
 #include "update/versionfile.h"
 #include "update/versionsource.h"
-#include "update/windowtopmost.h"
+#include "shell/windowtopmost.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -53,18 +56,19 @@ QTimer *makeTimer(QObject *parent, const char *name, int interval)
 } // namespace
 
 UpdateWindow::UpdateWindow(QString runningVersion, std::unique_ptr<VersionSource> source, QUrl downloadPage,
-                           UrlOpener openUrl, QWidget *parent)
+                           std::shared_ptr<UrlOpener> urls, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_runningVersion(std::move(runningVersion))
     , m_source(std::move(source))
     , m_downloadPage(std::move(downloadPage))
-    , m_openUrl(std::move(openUrl))
+    , m_urls(std::move(urls))
     , m_random([](int bound) { return int(QRandomGenerator::global()->bounded(bound)); })
     , m_fills(makeProgressFills())
 {
     setObjectName(QStringLiteral("frmUpdate"));
     setWindowTitle(QStringLiteral("Check New Version"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setHelpContext(this, HelpContext::Update);
     setFixedSize(420, 232);
     buildControls();
 
@@ -122,8 +126,10 @@ void UpdateWindow::buildControls()
     m_cmdDownload = makeButton(this, "cmdDownload", DownloadCaption, QRect(24, 170, 170, 36));
     m_cmdDownload->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     connect(m_cmdDownload, &QPushButton::clicked, this, [this] {
-        if (m_openUrl)
-            m_openUrl(m_downloadPage);
+        // An address that cannot be opened is ignored, as is a browser
+        // that fails to start.
+        if (m_urls && m_downloadPage.isValid())
+            m_urls->openUrl(m_downloadPage);
     });
     QPushButton *exit = makeButton(this, "Command4", QStringLiteral("Exit"), QRect(236, 170, 76, 36));
     connect(exit, &QPushButton::clicked, this, &QWidget::close);

@@ -14,6 +14,7 @@ class QTimer;
 
 namespace folio {
 
+class UrlOpener;
 class VersionSource;
 
 // frmUpdate, "Check New Version": asks the maker's site for the published
@@ -25,12 +26,12 @@ class UpdateWindow : public QWidget
 {
     Q_OBJECT
 public:
-    using UrlOpener = std::function<void(const QUrl &)>;
     // Whole numbers from 0 to bound - 1; tests script it.
     using RandomSource = std::function<int(int bound)>;
 
+    // `urls` opens the download page in the desktop's browser.
     UpdateWindow(QString runningVersion, std::unique_ptr<VersionSource> source, QUrl downloadPage,
-                 UrlOpener openUrl, QWidget *parent = nullptr);
+                 std::shared_ptr<UrlOpener> urls, QWidget *parent = nullptr);
     ~UpdateWindow() override;
 
     void setRandomSource(RandomSource random) { m_random = std::move(random); }
@@ -63,7 +64,7 @@ private:
     QString m_runningVersion;
     std::unique_ptr<VersionSource> m_source;
     QUrl m_downloadPage;
-    UrlOpener m_openUrl;
+    std::shared_ptr<UrlOpener> m_urls;
     RandomSource m_random;
     int m_progressValue = 0;
     QList<QPixmap> m_fills;

@@ -2,9 +2,9 @@
 // icon.
 #include "app/aboutbox.h"
 #include "app/appicon.h"
-#include "app/helpcontext.h"
+#include "shell/helpcontext.h"
 #include "app/helpwindow.h"
-#include "app/version.h"
+#include "shell/version.h"
 
 #include <QApplication>
 #include <QDir>

@@ -64,12 +64,17 @@ public:
 
 } // namespace
 
+Prompts scriptedPrompts(const std::shared_ptr<ScriptedPrompts> &script)
+{
+    return {std::make_shared<ScriptedColor>(script), std::make_shared<CancelledFont>(),
+            std::make_shared<ScriptedPrinter>(script), std::make_shared<RecordedUrls>(script),
+            std::make_shared<ScriptedSaveFile>(script)};
+}
+
 PaneFixture::PaneFixture(const QStringList &setUp)
     : m_session(m_folder.path())
     , m_script(std::make_shared<ScriptedPrompts>())
-    , m_prompts{std::make_shared<ScriptedColor>(m_script), std::make_shared<CancelledFont>(),
-                std::make_shared<ScriptedPrinter>(m_script), std::make_shared<RecordedUrls>(m_script),
-                std::make_shared<ScriptedSaveFile>(m_script)}
+    , m_prompts(scriptedPrompts(m_script))
     , m_board(new MessageBoard(&m_host))
     , m_notices(new Notices(*m_board, &m_host))
     , m_status(new StatusPanel(&m_host))

@@ -35,6 +35,9 @@ struct ScriptedPrompts
     QStringList saveFileQuestions;
 };
 
+// Prompts that answer from `script` (also for a whole main window).
+Prompts scriptedPrompts(const std::shared_ptr<ScriptedPrompts> &script);
+
 class PaneFixture
 {
 public:

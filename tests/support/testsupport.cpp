@@ -53,9 +53,9 @@ void ProgramFolder::execAll(const QStringList &statements) const
     QSqlDatabase::removeDatabase(name);
 }
 
-std::unique_ptr<MainWindow> openWindow(const ProgramFolder &folder, bool show)
+std::unique_ptr<MainWindow> openWindow(const ProgramFolder &folder, bool show, Prompts prompts)
 {
-    auto window = std::make_unique<MainWindow>(folder.path());
+    auto window = std::make_unique<MainWindow>(folder.path(), std::move(prompts));
     window->board().setSlideDelay(0);
     const MainWindow::LoadResult loaded = window->load();
     if (!loaded.ok) {

@@ -37,7 +37,8 @@ private:
 // board's slide pause off. When the load queued a notice, the window is
 // shown without waiting for it, so the test can answer the board. Returns null (and fails via QVERIFY in the
 // caller) when loading fails.
-std::unique_ptr<MainWindow> openWindow(const ProgramFolder &folder, bool show = true);
+std::unique_ptr<MainWindow> openWindow(const ProgramFolder &folder, bool show = true,
+                                       Prompts prompts = Prompts::desktop());
 
 // Answers every message the board shows: clicks `button` ("picOK",
 // "picYes", "picNo") as soon as the board waits, and records the texts.

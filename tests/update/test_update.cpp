@@ -1,12 +1,14 @@
 // The new-version window against a real HTTP server on 127.0.0.1: the
 // version file's rules, the three end states, time-out, cancel and the
 // reply cap; the digit display and the progress animation.
+#include "shell/helpcontext.h"
+#include "shell/prompts.h"
 #include "update/digitstrip.h"
 #include "update/networkversionsource.h"
 #include "update/siteaddress.h"
 #include "update/updatewindow.h"
 #include "update/versionfile.h"
-#include "update/windowtopmost.h"
+#include "shell/windowtopmost.h"
 
 #include <QHostAddress>
 #include <QLabel>
@@ -89,6 +91,13 @@ public:
     int fetches = 0;
 };
 
+class RecordedUrls : public UrlOpener
+{
+public:
+    void openUrl(const QUrl &url) override { opened.append(url); }
+    QList<QUrl> opened;
+};
+
 // Numbers from a script, for the animation's random steps and pictures.
 struct ScriptedRandom
 {
@@ -126,13 +135,12 @@ class TestUpdate : public QObject
     Q_OBJECT
 
 private:
-    QUrl m_lastOpened;
+    std::shared_ptr<RecordedUrls> m_urls = std::make_shared<RecordedUrls>();
     QPointer<UpdateWindow> openOn(const QString &base, std::chrono::milliseconds limit = 10s)
     {
         qputenv(SiteUrlVariable, base.toUtf8());
         auto source = std::make_unique<NetworkVersionSource>(siteUrl(VersionFilePath), limit);
-        auto *w = new UpdateWindow(Running, std::move(source), siteUrl(DownloadPagePath),
-                                   [this](const QUrl &url) { m_lastOpened = url; });
+        auto *w = new UpdateWindow(Running, std::move(source), siteUrl(DownloadPagePath), m_urls);
         w->show();
         return w;
     }
@@ -141,7 +149,7 @@ private Q_SLOTS:
     void cleanup()
     {
         qunsetenv(SiteUrlVariable);
-        m_lastOpened.clear();
+        m_urls->opened.clear();
     }
 
     void versionFileRules_data()
@@ -200,8 +208,9 @@ private Q_SLOTS:
 
     void loadState()
     {
-        UpdateWindow w(Running, std::make_unique<IdleSource>(), QUrl(), {});
+        UpdateWindow w(Running, std::make_unique<IdleSource>(), QUrl(), nullptr);
         QCOMPARE(w.windowTitle(), QStringLiteral("Check New Version"));
+        QCOMPARE(helpContextOf(child<QWidget>(&w, "cmdDownload")), HelpContext::Update);
         QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         auto *label1 = child<QLabel>(&w, "Label1");
         QCOMPARE(label1->text(), QStringLiteral("Connecting to internet......"));
@@ -291,7 +300,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(download->text(), QStringLiteral("   "), 2500);
         QTRY_COMPARE_WITH_TIMEOUT(download->text(), QStringLiteral("Download Now"), 2500);
         download->click();
-        QCOMPARE(m_lastOpened, QUrl(server.base() + QStringLiteral("/download.htm")));
+        QCOMPARE(m_urls->opened, QList<QUrl>{QUrl(server.base() + QStringLiteral("/download.htm"))});
         child<QPushButton>(w, "Command4")->click();  // "Exit"
         QTRY_VERIFY(w.isNull());
     }
@@ -380,7 +389,7 @@ private Q_SLOTS:
 
     void progressRange()
     {
-        UpdateWindow w(Running, std::make_unique<IdleSource>(), QUrl(), {});
+        UpdateWindow w(Running, std::make_unique<IdleSource>(), QUrl(), nullptr);
         child<QTimer>(&w, "Timer1")->stop();
         auto *track = child<QLabel>(&w, "ProgressPic1");
         auto *fill = child<QLabel>(&w, "ProgressPic2");
@@ -401,7 +410,7 @@ private Q_SLOTS:
 
     void progressCycleRestarts()
     {
-        UpdateWindow w(Running, std::make_unique<IdleSource>(), QUrl(), {});
+        UpdateWindow w(Running, std::make_unique<IdleSource>(), QUrl(), nullptr);
         child<QTimer>(&w, "Timer1")->stop();
         child<QTimer>(&w, "Timer2")->stop();
         auto *track = child<QLabel>(&w, "ProgressPic1");

@@ -1,4 +1,4 @@
-#include "update/windowtopmost.h"
+#include "shell/windowtopmost.h"
 
 #include <QWidget>
 

@@ -311,9 +311,8 @@ private Q_SLOTS:
         server.stayQuiet();
         QPointer<UpdateWindow> w = openOn(server.base(), 300ms);
         auto *label1 = child<QLabel>(w, "Label1");
-        QTRY_COMPARE(server.paths.size(), 1);
-        QCOMPARE(label1->text(), QStringLiteral("Connecting to internet......"));
         QTRY_COMPARE(label1->text(), QStringLiteral("Cannot get information from internet, please check later"));
+        QCOMPARE(server.paths.size(), 1);  // asked, and given up on
         QCOMPARE(label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
         QTRY_COMPARE(server.openConnections(), 0);  // the request was abandoned, not left hanging
         delete w;

@@ -8,6 +8,7 @@
 #include "editor/documentpane.h"
 #include "editor/htmleditor.h"
 #include "shell/commands.h"
+#include "shell/helpcontext.h"
 #include "support/panefixture.h"
 #include "tree/foldertree.h"
 #include "update/siteaddress.h"
@@ -95,6 +96,10 @@ private Q_SLOTS:
         QCOMPARE(help()->topic(), 1000);
         QCOMPARE(help()->browser()->documentTitle(), QStringLiteral("The main window"));
         QCOMPARE(m_window->findChildren<HelpWindow *>().size(), 1);
+        for (const char *bar : {"ToolbarDir", "ToolbarDoc", "Toolbar3", "Toolbar4"})
+            QCOMPARE(helpContextOf(m_window->findChild<QWidget *>(QLatin1String(bar))), HelpContext::Toolbars);
+        QCOMPARE(helpContextOf(m_window->findChild<QWidget *>(QStringLiteral("txtHTMLTitle"))),
+                 HelpContext::TitleAndEditor);
     }
 
     void helpMenuAsksTheMainWindow()

@@ -3,7 +3,9 @@
 #include "storage/atomicfile.h"
 #include "storage/nameorder.h"
 #include "storage/schema.h"
+#include "storage/searchindex.h"
 #include "storage/storageerror.h"
+#include "storage/transaction.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -221,9 +223,12 @@ OpenResult Database::validateAndPrepare()
 
     const QFileInfo info(file);
     m_writable = info.isWritable() && QFileInfo(info.absolutePath()).isWritable();
-    if (m_writable && version.toInt() < FolioSchemaVersion) {
+    if (m_writable) {
         try {
-            upgradeSchema(version.toInt());
+            if (version.toInt() < FolioSchemaVersion)
+                upgradeSchema(version.toInt());
+            else
+                prepareSearchIndex();
         } catch (const StorageError &e) {
             return failure(OpenStatus::Failed, e.userText());
         }
@@ -233,13 +238,13 @@ OpenResult Database::validateAndPrepare()
 
 // A file of schema version 0 has our tables but was made without the
 // version stamp (for example by hand with the sqlite3 tool): add what the
-// program relies on and stamp it.
+// program relies on and stamp it. Version 1 lacks the search index: its
+// tables and triggers are added and every document noted as pending, so
+// the text extraction (the slow part) runs after the open, in the background.
 void Database::upgradeSchema(int fromVersion)
 {
     QSqlDatabase db = connection();
     const QString operation = QStringLiteral("upgrade %1").arg(filePath());
-    if (!db.transaction())
-        throw StorageError(operation, db.lastError().text());
     const QStringList steps = {
         QStringLiteral("CREATE INDEX IF NOT EXISTS DirTable_Parent ON DirTable (Parent)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS DocTable_Folder ON DocTable (DirNum, DocName, ChgDate)"),
@@ -247,16 +252,23 @@ void Database::upgradeSchema(int fromVersion)
         QStringLiteral("PRAGMA user_version = %1").arg(FolioSchemaVersion),
     };
     Q_UNUSED(fromVersion);
+    Transaction transaction(db, operation);
     for (const QString &step : steps) {
         QSqlQuery query(db);
-        if (!query.exec(step)) {
-            const QString why = query.lastError().databaseText();
-            db.rollback();
-            throw StorageError(operation, why);
-        }
+        if (!query.exec(step))
+            throw StorageError(operation, query.lastError().databaseText());
     }
-    if (!db.commit())
-        throw StorageError(operation, db.lastError().text());
+    SearchIndex(db).install();
+    transaction.commit();
+}
+
+// Puts back search structures that another tool removed and notes rows
+// written while they were missing; nothing is written when all is in place.
+void Database::prepareSearchIndex()
+{
+    Transaction transaction(connection(), QStringLiteral("prepare the search index of %1").arg(filePath()));
+    SearchIndex(connection()).install();
+    transaction.commit();
 }
 
 void Database::close()

@@ -60,6 +60,7 @@ private:
     OpenResult openConnection();
     OpenResult validateAndPrepare();
     void upgradeSchema(int fromVersion);
+    void prepareSearchIndex();
 
     QString m_programDir;
     QString m_connectionName;

@@ -2,6 +2,8 @@
 
 #include "storage/database.h"
 #include "storage/nameorder.h"
+#include "storage/savepoint.h"
+#include "storage/searchindex.h"
 #include "storage/statement.h"
 #include "storage/storageerror.h"
 
@@ -73,31 +75,45 @@ std::optional<Document> DocumentStore::readDocument(DocNum num) const
 DocNum DocumentStore::addDocument(DirNum folder, const QString &title, const QString &html,
                                   const QString &changed)
 {
+    const QString operation = QStringLiteral("store the new document");
+    Savepoint change(m_db.connection(), operation);
     const QSqlQuery q = runStatement(
         m_db.connection(), QStringLiteral("INSERT INTO DocTable (DirNum, DocName, Text, ChgDate) VALUES (?, ?, ?, ?)"),
-        {folder, textValue(title), textValue(html), textValue(changed)}, QStringLiteral("store the new document"));
-    return q.lastInsertId().toLongLong();
+        {folder, textValue(title), textValue(html), textValue(changed)}, operation);
+    const DocNum num = q.lastInsertId().toLongLong();
+    SearchIndex(m_db.connection()).refresh(num);
+    change.release();
+    return num;
 }
 
 void DocumentStore::updateDocument(DocNum num, const QString &title, const QString &html,
                                    const QString &changed)
 {
     const QString operation = QStringLiteral("save the document");
+    Savepoint change(m_db.connection(), operation);
     const QSqlQuery q = runStatement(
         m_db.connection(), QStringLiteral("UPDATE DocTable SET DocName = ?, Text = ?, ChgDate = ? WHERE DocNum = ?"),
         {textValue(title), textValue(html), textValue(changed), num}, operation);
     if (q.numRowsAffected() == 0)
         throw StorageError(operation, QStringLiteral("the document no longer exists in the database"));
+    SearchIndex(m_db.connection()).refresh(num);
+    change.release();
 }
 
 bool DocumentStore::deleteDocument(DocNum num)
 {
-    return runStatement(m_db.connection(), QStringLiteral("DELETE FROM DocTable WHERE DocNum = ?"), {num},
-                        QStringLiteral("delete the document"))
-               .numRowsAffected()
+    const QString operation = QStringLiteral("delete the document");
+    Savepoint change(m_db.connection(), operation);
+    const bool deleted = runStatement(m_db.connection(), QStringLiteral("DELETE FROM DocTable WHERE DocNum = ?"), {num},
+                                      operation)
+                             .numRowsAffected()
         > 0;
+    SearchIndex(m_db.connection()).refresh(num);
+    change.release();
+    return deleted;
 }
 
+// The index holds title and text only, so a move leaves it as it is.
 bool DocumentStore::moveDocument(DocNum num, DirNum folder)
 {
     return runStatement(m_db.connection(), QStringLiteral("UPDATE DocTable SET DirNum = ? WHERE DocNum = ?"),

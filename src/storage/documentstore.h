@@ -17,7 +17,8 @@ QString formatChangeDate(const QDateTime &moment);
 // for a text in another form. Cheap enough for thousands of list entries.
 qint64 changeDateSortKey(QStringView text);
 
-// The document table. Lists never read document bodies.
+// The document table. Lists never read document bodies. Every change
+// updates the search index in the same transaction.
 class DocumentStore
 {
 public:

@@ -5,7 +5,9 @@
 namespace folio {
 
 inline constexpr qint32 FolioApplicationId = 1179601995; // "FOLK"
-inline constexpr int FolioSchemaVersion = 1;
+// 2: the search index (DocText, DocTextIndex, DocTextPending and the
+// DocTable triggers that note changed rows).
+inline constexpr int FolioSchemaVersion = 2;
 
 // Creates a new database file at `path` and runs the schema script on it.
 // Throws StorageError; a partly written file is removed.

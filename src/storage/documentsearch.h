@@ -1,0 +1,49 @@
+#pragma once
+
+#include "storage/types.h"
+
+#include <QList>
+#include <QString>
+
+namespace folio {
+
+class Database;
+
+enum class KeywordJoin { And, Or };
+
+// One or two keywords. Each is literal text matched as a substring, ignoring
+// case (Unicode simple case folding): no character of it has a special
+// meaning, blanks included. An empty second keyword is no condition.
+struct SearchRequest
+{
+    QString keyword1;
+    QString keyword2;
+    KeywordJoin join = KeywordJoin::And;
+};
+
+// Keywords of fewer characters than this cannot use the trigram index and
+// are found by a scan of the stored text.
+inline constexpr int IndexedKeywordLength = 3;
+
+// The find operations: documents by title and visible text, folders by name.
+class DocumentSearch
+{
+public:
+    explicit DocumentSearch(Database &db) : m_db(db) {}
+
+    // Documents whose title or visible text holds the keywords, in number
+    // order. Rows changed by other tools since the last search are indexed
+    // first. A file that cannot be written and has no current index is
+    // searched by reading every page instead. Throws StorageError.
+    QList<DocumentSummary> findDocuments(const SearchRequest &request) const;
+
+    // Folders whose name holds the keywords, in number order. Throws StorageError.
+    QList<Folder> findFolders(const SearchRequest &request) const;
+
+private:
+    QList<DocumentSummary> findByIndex(const QString &folded1, const QString &folded2, KeywordJoin join) const;
+    QList<DocumentSummary> findByReading(const QString &folded1, const QString &folded2, KeywordJoin join) const;
+    Database &m_db;
+};
+
+} // namespace folio

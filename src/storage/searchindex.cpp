@@ -1,0 +1,279 @@
+#include "storage/searchindex.h"
+
+#include "storage/htmltext.h"
+#include "storage/storageerror.h"
+
+#include <QAtomicInt>
+#include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <optional>
+
+namespace folio {
+
+namespace {
+
+QAtomicInt workerCounter;
+
+// Work done between two commits of a catch-up: long enough that the flushes
+// do not dominate, short enough that a save on the main connection waits
+// no longer than a blink.
+constexpr qint64 BatchMilliseconds = 200;
+constexpr int BatchRows = 50;
+
+const QStringList SearchObjects = {
+    QStringLiteral("DocText"),
+    QStringLiteral("DocTextIndex"),
+    QStringLiteral("DocTextPending"),
+    QStringLiteral("DocTable_TextInsert"),
+    QStringLiteral("DocTable_TextUpdate"),
+    QStringLiteral("DocTable_TextDelete"),
+};
+
+void run(QSqlDatabase &db, const QString &sql, const QString &operation)
+{
+    QSqlQuery q(db);
+    if (!q.exec(sql))
+        throw StorageError(operation, q.lastError().databaseText());
+}
+
+struct IndexedText
+{
+    QString title;
+    QString body;
+    bool operator==(const IndexedText &) const = default;
+};
+
+// The statements of one refresh, prepared once for a whole batch.
+class Refresher
+{
+public:
+    explicit Refresher(QSqlDatabase db)
+        : m_readDocument(db), m_readIndexed(db), m_removeIndexed(db), m_removeText(db), m_insertText(db),
+          m_insertIndexed(db), m_clearPending(db)
+    {
+        const QString op = operation();
+        prepareOrThrow(m_readDocument, QStringLiteral("SELECT DocName, Text FROM DocTable WHERE DocNum = ?"), op);
+        prepareOrThrow(m_readIndexed, QStringLiteral("SELECT Title, Body FROM DocText WHERE DocNum = ?"), op);
+        prepareOrThrow(m_removeIndexed,
+                       QStringLiteral("INSERT INTO DocTextIndex (DocTextIndex, rowid, Title, Body) "
+                                      "VALUES ('delete', ?, ?, ?)"), op);
+        prepareOrThrow(m_removeText, QStringLiteral("DELETE FROM DocText WHERE DocNum = ?"), op);
+        prepareOrThrow(m_insertText, QStringLiteral("INSERT INTO DocText (DocNum, Title, Body) VALUES (?, ?, ?)"), op);
+        prepareOrThrow(m_insertIndexed,
+                       QStringLiteral("INSERT INTO DocTextIndex (rowid, Title, Body) VALUES (?, ?, ?)"), op);
+        prepareOrThrow(m_clearPending, QStringLiteral("DELETE FROM DocTextPending WHERE DocNum = ?"), op);
+    }
+
+    static QString operation() { return QStringLiteral("update the search index"); }
+
+    void refresh(DocNum num)
+    {
+        const std::optional<IndexedText> wanted = extract(num);
+        const std::optional<IndexedText> stored = indexed(num);
+        if (stored && stored != wanted) {
+            exec(m_removeIndexed, {num, stored->title, stored->body});
+            exec(m_removeText, {num});
+        }
+        if (wanted && stored != wanted) {
+            exec(m_insertText, {num, wanted->title, wanted->body});
+            exec(m_insertIndexed, {num, wanted->title, wanted->body});
+        }
+        exec(m_clearPending, {num});
+    }
+
+private:
+    std::optional<IndexedText> extract(DocNum num)
+    {
+        exec(m_readDocument, {num});
+        std::optional<IndexedText> text;
+        if (m_readDocument.next())
+            text = IndexedText{searchFold(m_readDocument.value(0).toString()),
+                               searchFold(visibleText(m_readDocument.value(1).toString()))};
+        m_readDocument.finish();
+        return text;
+    }
+
+    std::optional<IndexedText> indexed(DocNum num)
+    {
+        exec(m_readIndexed, {num});
+        std::optional<IndexedText> text;
+        if (m_readIndexed.next())
+            text = IndexedText{m_readIndexed.value(0).toString(), m_readIndexed.value(1).toString()};
+        m_readIndexed.finish();
+        return text;
+    }
+
+    static void exec(QSqlQuery &q, const QVariantList &values)
+    {
+        for (int i = 0; i < values.size(); ++i)
+            q.bindValue(i, values[i]);
+        execOrThrow(q, operation());
+    }
+
+    QSqlQuery m_readDocument, m_readIndexed, m_removeIndexed, m_removeText, m_insertText, m_insertIndexed,
+        m_clearPending;
+};
+
+QList<DocNum> nextPending(QSqlDatabase &db, int limit)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    prepareOrThrow(q, QStringLiteral("SELECT DocNum FROM DocTextPending ORDER BY DocNum LIMIT ?"),
+                   Refresher::operation());
+    q.addBindValue(limit);
+    execOrThrow(q, Refresher::operation());
+    QList<DocNum> numbers;
+    while (q.next())
+        numbers.append(q.value(0).toLongLong());
+    return numbers;
+}
+
+} // namespace
+
+QStringList SearchIndex::schemaStatements()
+{
+    // Keep in step with resources/schema.sql. The text is stored folded
+    // by the program (searchFold), so the tokenizer compares it exactly:
+    // SQLite's own folding knows fewer letters than Unicode does.
+    return {
+        QStringLiteral("CREATE TABLE DocText (\n"
+                       "    DocNum INTEGER PRIMARY KEY,\n"
+                       "    Title  TEXT NOT NULL DEFAULT '',\n"
+                       "    Body   TEXT NOT NULL DEFAULT ''\n"
+                       ")"),
+        QStringLiteral("CREATE VIRTUAL TABLE DocTextIndex USING fts5 (\n"
+                       "    Title, Body, content = 'DocText', content_rowid = 'DocNum',\n"
+                       "    tokenize = 'trigram case_sensitive 1', detail = full, columnsize = 0\n"
+                       ")"),
+        QStringLiteral("CREATE TABLE DocTextPending (DocNum INTEGER PRIMARY KEY)"),
+        QStringLiteral("CREATE TRIGGER DocTable_TextInsert AFTER INSERT ON DocTable BEGIN\n"
+                       "    INSERT INTO DocTextPending (DocNum) SELECT new.DocNum\n"
+                       "        WHERE NOT EXISTS (SELECT 1 FROM DocTextPending WHERE DocNum = new.DocNum);\n"
+                       "END"),
+        QStringLiteral("CREATE TRIGGER DocTable_TextUpdate AFTER UPDATE OF DocNum, DocName, Text ON DocTable BEGIN\n"
+                       "    INSERT INTO DocTextPending (DocNum) SELECT old.DocNum\n"
+                       "        WHERE NOT EXISTS (SELECT 1 FROM DocTextPending WHERE DocNum = old.DocNum);\n"
+                       "    INSERT INTO DocTextPending (DocNum) SELECT new.DocNum\n"
+                       "        WHERE NOT EXISTS (SELECT 1 FROM DocTextPending WHERE DocNum = new.DocNum);\n"
+                       "END"),
+        QStringLiteral("CREATE TRIGGER DocTable_TextDelete AFTER DELETE ON DocTable BEGIN\n"
+                       "    INSERT INTO DocTextPending (DocNum) SELECT old.DocNum\n"
+                       "        WHERE NOT EXISTS (SELECT 1 FROM DocTextPending WHERE DocNum = old.DocNum);\n"
+                       "END"),
+    };
+}
+
+bool SearchIndex::isInstalled() const
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    prepareOrThrow(q, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (?, ?, ?, ?, ?, ?)"),
+                   QStringLiteral("read the search index"));
+    for (const QString &name : SearchObjects)
+        q.addBindValue(name);
+    execOrThrow(q, QStringLiteral("read the search index"));
+    return q.next() && q.value(0).toInt() == SearchObjects.size();
+}
+
+void SearchIndex::install()
+{
+    const QString operation = QStringLiteral("prepare the search index");
+    if (!isInstalled()) {
+        run(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextInsert"), operation);
+        run(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextUpdate"), operation);
+        run(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextDelete"), operation);
+        run(m_db, QStringLiteral("DROP TABLE IF EXISTS DocTextIndex"), operation);
+        run(m_db, QStringLiteral("DROP TABLE IF EXISTS DocText"), operation);
+        run(m_db, QStringLiteral("DROP TABLE IF EXISTS DocTextPending"), operation);
+        for (const QString &statement : schemaStatements())
+            run(m_db, statement, operation);
+    }
+    // Rows without text, and text left over from rows that are gone: written
+    // while the triggers were missing. Two passes over the keys only.
+    const QString missing = QStringLiteral(
+        "SELECT DocNum FROM DocTable WHERE DocNum NOT IN (SELECT DocNum FROM DocText) "
+        "UNION SELECT DocNum FROM DocText WHERE DocNum NOT IN (SELECT DocNum FROM DocTable)");
+    QSqlQuery check(m_db);
+    check.setForwardOnly(true);
+    prepareOrThrow(check,
+                   QStringLiteral("SELECT EXISTS (SELECT 1 FROM (%1) WHERE DocNum NOT IN "
+                                  "(SELECT DocNum FROM DocTextPending))").arg(missing),
+                   operation);
+    execOrThrow(check, operation);
+    const bool behind = check.next() && check.value(0).toBool();
+    check.finish();
+    if (behind)
+        run(m_db, QStringLiteral("INSERT OR IGNORE INTO DocTextPending (DocNum) %1").arg(missing), operation);
+}
+
+qint64 SearchIndex::pendingCount() const
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    prepareOrThrow(q, QStringLiteral("SELECT count(*) FROM DocTextPending"), QStringLiteral("read the search index"));
+    execOrThrow(q, QStringLiteral("read the search index"));
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+void SearchIndex::refresh(DocNum num)
+{
+    Refresher(m_db).refresh(num);
+}
+
+void SearchIndex::catchUp(const Progress &progress, const std::atomic<bool> *cancel)
+{
+    const QString operation = Refresher::operation();
+    const qint64 total = pendingCount();
+    qint64 done = 0;
+    bool finished = total == 0;
+    while (!finished && !(cancel && cancel->load())) {
+        // IMMEDIATE: take the write lock before reading, so a save on
+        // another connection waits for this batch instead of failing.
+        run(m_db, QStringLiteral("BEGIN IMMEDIATE"), operation);
+        try {
+            Refresher refresher(m_db);
+            QElapsedTimer batch;
+            batch.start();
+            while (batch.elapsed() < BatchMilliseconds) {
+                const QList<DocNum> numbers = nextPending(m_db, BatchRows);
+                if (numbers.isEmpty()) {
+                    finished = true;
+                    break;
+                }
+                for (DocNum num : numbers)
+                    refresher.refresh(num);
+                done += numbers.size();
+            }
+            run(m_db, QStringLiteral("COMMIT"), operation);
+        } catch (...) {
+            QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+            throw;
+        }
+        if (progress)
+            progress(done, std::max(total, done));
+    }
+}
+
+void catchUpSearchIndex(const QString &path, const SearchIndex::Progress &progress, const std::atomic<bool> *cancel)
+{
+    const QString name = QStringLiteral("folio-search-%1").arg(workerCounter.fetchAndAddRelaxed(1));
+    const QString operation = QStringLiteral("build the search index");
+    try {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open())
+            throw StorageError(operation, db.lastError().text());
+        run(db, QStringLiteral("PRAGMA synchronous=FULL"), operation);
+        run(db, QStringLiteral("PRAGMA trusted_schema=OFF"), operation);
+        SearchIndex(db).catchUp(progress, cancel);
+        db.close();
+    } catch (...) {
+        QSqlDatabase::removeDatabase(name);
+        throw;
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+} // namespace folio

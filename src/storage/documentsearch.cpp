@@ -76,7 +76,7 @@ QString keywordCondition(const QString &folded, QVariantList &values)
 
 } // namespace
 
-QList<DocumentSummary> DocumentSearch::findDocuments(const SearchRequest &request) const
+QList<FoundDocument> DocumentSearch::findDocuments(const SearchRequest &request) const
 {
     const Keywords k = foldedKeywords(request);
     if (k.isEmpty())
@@ -95,7 +95,7 @@ QList<DocumentSummary> DocumentSearch::findDocuments(const SearchRequest &reques
     return current ? findByIndex(k.first, k.second, k.join) : findByReading(k.first, k.second, k.join);
 }
 
-QList<DocumentSummary> DocumentSearch::findByIndex(const QString &folded1, const QString &folded2,
+QList<FoundDocument> DocumentSearch::findByIndex(const QString &folded1, const QString &folded2,
                                                    KeywordJoin join) const
 {
     QVariantList values;
@@ -105,34 +105,36 @@ QList<DocumentSummary> DocumentSearch::findByIndex(const QString &folded1, const
             + keywordCondition(folded2, values);
     QSqlQuery q(m_db.connection());
     q.setForwardOnly(true);
-    prepareOrThrow(q, QStringLiteral("SELECT DocNum, DocName, ChgDate FROM DocTable WHERE %1 ORDER BY DocNum").arg(where),
+    prepareOrThrow(q, QStringLiteral("SELECT DocNum, DirNum, DocName, ChgDate FROM DocTable WHERE %1 ORDER BY DocNum").arg(where),
                    FindOperation);
     for (const QVariant &value : values)
         q.addBindValue(value);
     execOrThrow(q, FindOperation);
-    QList<DocumentSummary> found;
+    QList<FoundDocument> found;
     while (q.next())
-        found.append(DocumentSummary{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString()});
+        found.append(FoundDocument{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString(),
+                                   q.value(3).toString()});
     return found;
 }
 
 // Without a current index (a file that cannot be written): every page is
 // read and its visible text compared. Slow on a large base, but complete.
-QList<DocumentSummary> DocumentSearch::findByReading(const QString &folded1, const QString &folded2,
+QList<FoundDocument> DocumentSearch::findByReading(const QString &folded1, const QString &folded2,
                                                      KeywordJoin join) const
 {
     QSqlQuery q(m_db.connection());
     q.setForwardOnly(true);
-    prepareOrThrow(q, QStringLiteral("SELECT DocNum, DocName, ChgDate, Text FROM DocTable ORDER BY DocNum"),
+    prepareOrThrow(q, QStringLiteral("SELECT DocNum, DirNum, DocName, ChgDate, Text FROM DocTable ORDER BY DocNum"),
                    FindOperation);
     execOrThrow(q, FindOperation);
     const Keywords k{folded1, folded2, join};
-    QList<DocumentSummary> found;
+    QList<FoundDocument> found;
     while (q.next()) {
-        const QString title = searchFold(q.value(1).toString());
-        const QString body = searchFold(visibleText(q.value(3).toString()));
+        const QString title = searchFold(q.value(2).toString());
+        const QString body = searchFold(visibleText(q.value(4).toString()));
         if (matches(k, [&](const QString &kw) { return holds(title, kw) || holds(body, kw); }))
-            found.append(DocumentSummary{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString()});
+            found.append(FoundDocument{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString(),
+                                       q.value(3).toString()});
     }
     return found;
 }

@@ -21,6 +21,15 @@ struct SearchRequest
     KeywordJoin join = KeywordJoin::And;
 };
 
+// A document the search found, with its folder so that it can be shown.
+struct FoundDocument
+{
+    DocNum num = 0;
+    DirNum dir = 0;
+    QString title;
+    QString changed;   // ChgDate as stored
+};
+
 // Keywords of fewer characters than this cannot use the trigram index and
 // are found by a scan of the stored text.
 inline constexpr int IndexedKeywordLength = 3;
@@ -35,14 +44,14 @@ public:
     // order. Rows changed by other tools since the last search are indexed
     // first. A file that cannot be written and has no current index is
     // searched by reading every page instead. Throws StorageError.
-    QList<DocumentSummary> findDocuments(const SearchRequest &request) const;
+    QList<FoundDocument> findDocuments(const SearchRequest &request) const;
 
     // Folders whose name holds the keywords, in number order. Throws StorageError.
     QList<Folder> findFolders(const SearchRequest &request) const;
 
 private:
-    QList<DocumentSummary> findByIndex(const QString &folded1, const QString &folded2, KeywordJoin join) const;
-    QList<DocumentSummary> findByReading(const QString &folded1, const QString &folded2, KeywordJoin join) const;
+    QList<FoundDocument> findByIndex(const QString &folded1, const QString &folded2, KeywordJoin join) const;
+    QList<FoundDocument> findByReading(const QString &folded1, const QString &folded2, KeywordJoin join) const;
     Database &m_db;
 };
 

@@ -37,10 +37,10 @@ QString page(const QString &bodyHtml)
         .arg(bodyHtml);
 }
 
-QList<DocNum> numbers(const QList<DocumentSummary> &documents)
+QList<DocNum> numbers(const QList<FoundDocument> &documents)
 {
     QList<DocNum> result;
-    for (const DocumentSummary &d : documents)
+    for (const FoundDocument &d : documents)
         result << d.num;
     return result;
 }
@@ -259,9 +259,10 @@ private Q_SLOTS:
                  QList<DocNum>({both, apple, banana}));
         QCOMPARE(find(QString(), QStringLiteral("banana")), QList<DocNum>({both, banana}));
         QCOMPARE(find(QString(), QString()), QList<DocNum>());
-        const QList<DocumentSummary> rows = DocumentSearch(*m_db).findDocuments({QStringLiteral("only"), {}, {}});
+        const QList<FoundDocument> rows = DocumentSearch(*m_db).findDocuments({QStringLiteral("only"), {}, {}});
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].title, QStringLiteral("apple only"));
+        QCOMPARE(rows[0].dir, m_dir);
         QCOMPARE(rows[0].changed, QStringLiteral("12-06-2026 10:00:00"));
     }
 

@@ -57,7 +57,7 @@ class TestSearchBase : public QObject
     QList<DocNum> search(const QString &k1, const QString &k2, KeywordJoin join) const
     {
         QList<DocNum> found;
-        for (const DocumentSummary &d : DocumentSearch(*m_db).findDocuments({k1, k2, join}))
+        for (const FoundDocument &d : DocumentSearch(*m_db).findDocuments({k1, k2, join}))
             found << d.num;
         return found;
     }

@@ -5,11 +5,15 @@
 #include "storage/htmltext.h"
 #include "storage/savepoint.h"
 #include "storage/searchindex.h"
+#include "storage/sqlitehandle.h"
 #include "storage/storageerror.h"
 
 #include <QSqlQuery>
 #include <QVariant>
 #include <algorithm>
+#include <iterator>
+#include <string_view>
+#include <vector>
 
 namespace folio {
 
@@ -63,15 +67,122 @@ QString literalPhrase(QString keyword)
     return QLatin1Char('"') + keyword.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
 
-// The condition on DocTable.DocNum for one keyword, with its bound values.
-QString keywordCondition(const QString &folded, QVariantList &values)
+using DocSet = std::vector<DocNum>;   // ascending
+
+// A statement on the raw connection: the search reads tens of thousands of
+// rows and megabytes of text, where the per-value cost of QSqlQuery shows.
+class RawStatement
 {
-    if (characterCount(folded) >= IndexedKeywordLength) {
-        values << literalPhrase(folded);
-        return QStringLiteral("DocNum IN (SELECT rowid FROM DocTextIndex WHERE DocTextIndex MATCH ?)");
+public:
+    RawStatement(sqlite3 *db, const char *sql) : m_db(db)
+    {
+        if (!db)
+            throw StorageError(FindOperation, QStringLiteral("the database is not open"));
+        if (sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr) != SQLITE_OK)
+            fail();
     }
-    values << folded << folded;
-    return QStringLiteral("DocNum IN (SELECT DocNum FROM DocText WHERE instr(Title, ?) > 0 OR instr(Body, ?) > 0)");
+    ~RawStatement() { sqlite3_finalize(m_statement); }
+    RawStatement(const RawStatement &) = delete;
+    RawStatement &operator=(const RawStatement &) = delete;
+
+    void bind(int index, const QByteArray &utf8)
+    {
+        if (sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT) != SQLITE_OK)
+            fail();
+    }
+    bool next()
+    {
+        const int rc = sqlite3_step(m_statement);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc != SQLITE_DONE)
+            fail();
+        return false;
+    }
+    qint64 number(int column) const { return sqlite3_column_int64(m_statement, column); }
+    std::string_view bytes(int column) const
+    {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+        return text ? std::string_view(text, size_t(sqlite3_column_bytes(m_statement, column))) : std::string_view();
+    }
+    QString text(int column) const
+    {
+        const std::string_view b = bytes(column);
+        return QString::fromUtf8(b.data(), qsizetype(b.size()));
+    }
+
+private:
+    [[noreturn]] void fail() { throw StorageError(FindOperation, QString::fromUtf8(sqlite3_errmsg(m_db))); }
+    sqlite3 *m_db;
+    sqlite3_stmt *m_statement = nullptr;
+};
+
+// Documents whose title or text holds all trigrams of the keywords at
+// consecutive places, as the FTS5 query `expression` says.
+DocSet indexMatches(sqlite3 *db, const QString &expression)
+{
+    RawStatement q(db, "SELECT rowid FROM DocTextIndex WHERE DocTextIndex MATCH ? ORDER BY rowid");
+    q.bind(1, expression.toUtf8());
+    DocSet found;
+    while (q.next())
+        found.push_back(q.number(0));
+    return found;
+}
+
+// Documents whose stored title or text holds `folded`: a scan of all the
+// stored text. Comparing the UTF-8 bytes is exact, as UTF-8 never matches
+// inside a character.
+DocSet textMatches(sqlite3 *db, const QString &folded)
+{
+    const QByteArray needle = folded.toUtf8();
+    const std::string_view key(needle.constData(), size_t(needle.size()));
+    RawStatement q(db, "SELECT DocNum, Title, Body FROM DocText ORDER BY DocNum");
+    DocSet found;
+    while (q.next()) {
+        if (q.bytes(1).find(key) != std::string_view::npos || q.bytes(2).find(key) != std::string_view::npos)
+            found.push_back(q.number(0));
+    }
+    return found;
+}
+
+DocSet combine(const DocSet &a, const DocSet &b, KeywordJoin join)
+{
+    DocSet result;
+    if (join == KeywordJoin::And)
+        std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(result));
+    else
+        std::set_union(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(result));
+    return result;
+}
+
+bool isIndexed(const QString &folded)
+{
+    return characterCount(folded) >= IndexedKeywordLength;
+}
+
+DocSet keywordMatches(sqlite3 *db, const QString &folded)
+{
+    return isIndexed(folded) ? indexMatches(db, literalPhrase(folded)) : textMatches(db, folded);
+}
+
+// The listed columns of the found documents. All of them come from the
+// index DocTable_Folder: reading them from the table would walk through
+// each page's HTML to reach ChgDate, stored after it.
+QList<FoundDocument> describe(sqlite3 *db, const DocSet &found)
+{
+    QList<FoundDocument> documents;
+    if (found.empty())
+        return documents;
+    documents.reserve(qsizetype(found.size()));
+    RawStatement q(db, "SELECT DocNum, DirNum, DocName, ChgDate FROM DocTable");
+    while (q.next()) {
+        const DocNum num = q.number(0);
+        if (std::binary_search(found.begin(), found.end(), num))
+            documents.append(FoundDocument{num, q.number(1), q.text(2), q.text(3)});
+    }
+    std::sort(documents.begin(), documents.end(),
+              [](const FoundDocument &a, const FoundDocument &b) { return a.num < b.num; });
+    return documents;
 }
 
 } // namespace
@@ -96,25 +207,20 @@ QList<FoundDocument> DocumentSearch::findDocuments(const SearchRequest &request)
 }
 
 QList<FoundDocument> DocumentSearch::findByIndex(const QString &folded1, const QString &folded2,
-                                                   KeywordJoin join) const
+                                                 KeywordJoin join) const
 {
-    QVariantList values;
-    QString where = keywordCondition(folded1, values);
-    if (!folded2.isEmpty())
-        where += (join == KeywordJoin::And ? QStringLiteral(" AND ") : QStringLiteral(" OR "))
-            + keywordCondition(folded2, values);
-    QSqlQuery q(m_db.connection());
-    q.setForwardOnly(true);
-    prepareOrThrow(q, QStringLiteral("SELECT DocNum, DirNum, DocName, ChgDate FROM DocTable WHERE %1 ORDER BY DocNum").arg(where),
-                   FindOperation);
-    for (const QVariant &value : values)
-        q.addBindValue(value);
-    execOrThrow(q, FindOperation);
-    QList<FoundDocument> found;
-    while (q.next())
-        found.append(FoundDocument{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString(),
-                                   q.value(3).toString()});
-    return found;
+    sqlite3 *db = sqliteHandle(m_db.connection());
+    DocSet found;
+    if (folded2.isEmpty()) {
+        found = keywordMatches(db, folded1);
+    } else if (isIndexed(folded1) && isIndexed(folded2)) {
+        // One query: the index joins the two phrases itself.
+        const QString joinWord = join == KeywordJoin::And ? QStringLiteral(" AND ") : QStringLiteral(" OR ");
+        found = indexMatches(db, literalPhrase(folded1) + joinWord + literalPhrase(folded2));
+    } else {
+        found = combine(keywordMatches(db, folded1), keywordMatches(db, folded2), join);
+    }
+    return describe(db, found);
 }
 
 // Without a current index (a file that cannot be written): every page is

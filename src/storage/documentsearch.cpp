@@ -170,18 +170,23 @@ DocSet keywordMatches(sqlite3 *db, const QString &folded)
 // each page's HTML to reach ChgDate, stored after it.
 QList<FoundDocument> describe(sqlite3 *db, const DocSet &found)
 {
-    QList<FoundDocument> documents;
+    // Each row goes straight to its place in number order: no sort.
+    QList<FoundDocument> documents(qsizetype(found.size()));
     if (found.empty())
         return documents;
-    documents.reserve(qsizetype(found.size()));
     RawStatement q(db, "SELECT DocNum, DirNum, DocName, ChgDate FROM DocTable");
+    qsizetype filled = 0;
     while (q.next()) {
         const DocNum num = q.number(0);
-        if (std::binary_search(found.begin(), found.end(), num))
-            documents.append(FoundDocument{num, q.number(1), q.text(2), q.text(3)});
+        const auto at = std::lower_bound(found.begin(), found.end(), num);
+        if (at == found.end() || *at != num)
+            continue;
+        documents[at - found.begin()] = FoundDocument{num, q.number(1), q.text(2), q.text(3)};
+        ++filled;
     }
-    std::sort(documents.begin(), documents.end(),
-              [](const FoundDocument &a, const FoundDocument &b) { return a.num < b.num; });
+    // A row deleted between the two reads leaves a gap (number 0).
+    if (filled != documents.size())
+        documents.removeIf([](const FoundDocument &d) { return d.num == 0; });
     return documents;
 }
 
@@ -243,6 +248,19 @@ QList<FoundDocument> DocumentSearch::findByReading(const QString &folded1, const
                                        q.value(3).toString()});
     }
     return found;
+}
+
+std::optional<DirNum> DocumentSearch::folderOf(DocNum num) const
+{
+    const QString operation = QStringLiteral("read the folder of the document");
+    QSqlQuery q(m_db.connection());
+    q.setForwardOnly(true);
+    prepareOrThrow(q, QStringLiteral("SELECT DirNum FROM DocTable WHERE DocNum = ?"), operation);
+    q.addBindValue(num);
+    execOrThrow(q, operation);
+    if (!q.next())
+        return std::nullopt;
+    return q.value(0).toLongLong();
 }
 
 QList<Folder> DocumentSearch::findFolders(const SearchRequest &request) const

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <optional>
 
 namespace folio {
 
@@ -45,6 +46,9 @@ public:
     // first. A file that cannot be written and has no current index is
     // searched by reading every page instead. Throws StorageError.
     QList<FoundDocument> findDocuments(const SearchRequest &request) const;
+
+    // The folder a document is in now, or none when it is gone.
+    std::optional<DirNum> folderOf(DocNum num) const;
 
     // Folders whose name holds the keywords, in number order. Throws StorageError.
     QList<Folder> findFolders(const SearchRequest &request) const;

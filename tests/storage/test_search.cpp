@@ -226,6 +226,10 @@ private Q_SLOTS:
         QCOMPARE(find(QStringLiteral("журнал")), QList<DocNum>({other}));
         QCOMPARE(find(QStringLiteral("\U00010428\U00010429")), QList<DocNum>({other}));
         QCOMPARE(find(QStringLiteral("ǆem")), QList<DocNum>({other}));
+        // Letters newer than SQLite's own case table: Georgian Mtavruli
+        // capitals find the Mkhedruli small letters.
+        const DocNum georgian = add(QStringLiteral("x"), QStringLiteral("<p>საქართველო</p>"));
+        QCOMPARE(find(QStringLiteral("\u1CA1\u1C90\u1CA5")), QList<DocNum>({georgian}));
         QCOMPARE(find(QStringLiteral("Ä")), QList<DocNum>({german}));      // short: scan
         QCOMPARE(find(QStringLiteral("ς")), QList<DocNum>({greek}));
     }
@@ -263,6 +267,8 @@ private Q_SLOTS:
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].title, QStringLiteral("apple only"));
         QCOMPARE(rows[0].dir, m_dir);
+        QCOMPARE(DocumentSearch(*m_db).folderOf(apple), std::optional<DirNum>(m_dir));
+        QCOMPARE(DocumentSearch(*m_db).folderOf(apple + 100), std::nullopt);
         QCOMPARE(rows[0].changed, QStringLiteral("12-06-2026 10:00:00"));
     }
 

@@ -7,6 +7,7 @@
 #include "editor/editoractions.h"
 #include "editor/fontboxes.h"
 #include "layout/panearranger.h"
+#include "search/searchactions.h"
 #include "shell/busyscope.h"
 #include "shell/colors.h"
 #include "shell/commands.h"
@@ -123,6 +124,7 @@ void MainWindow::bindCommands()
     m_commands->bind(m_documentActions->bindings(), *m_notices);
     m_commands->bind(m_editorActions->bindings(), *m_notices);
     m_commands->bind((new HelpActions(*this))->bindings(), *m_notices);
+    m_commands->bind((new SearchActions(m_context, this))->bindings(), *m_notices);
 }
 
 MainWindow::LoadResult MainWindow::load()

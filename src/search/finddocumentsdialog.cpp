@@ -1,0 +1,269 @@
+#include "search/finddocumentsdialog.h"
+
+#include "search/findresultlist.h"
+#include "search/searchindexbuilder.h"
+#include "search/secondsused.h"
+#include "shell/appcontext.h"
+#include "shell/appstate.h"
+#include "shell/icons.h"
+#include "shell/notices.h"
+#include "storage/database.h"
+#include "storage/documentsearch.h"
+#include "storage/folderstore.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace folio {
+
+namespace {
+
+const QString IdleText = QStringLiteral("IDLE");
+const QString BusyText = QStringLiteral("BUSY");
+
+// ImageListFind's first two pictures: 1 busy (red), 2 idle (green).
+QPixmap statusPicture(int index)
+{
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(index == 1 ? QColor(200, 40, 40) : QColor(40, 160, 60));
+    p.setPen(Qt::darkGray);
+    p.drawEllipse(1, 1, 10, 10);
+    return pixmap;
+}
+
+} // namespace
+
+PictureButton::PictureButton(const QString &name, const QPixmap &picture, QWidget *parent)
+    : QLabel(parent)
+{
+    setObjectName(name);
+    setPixmap(picture);
+    setFrameShape(QFrame::StyledPanel);
+    setFrameShadow(QFrame::Raised);
+    setAlignment(Qt::AlignCenter);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void PictureButton::setEnabled(bool enabled)
+{
+    QLabel::setEnabled(enabled);
+    m_pressed = false;
+}
+
+void PictureButton::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    setFrameShadow(QFrame::Sunken);
+}
+
+void PictureButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    setFrameShadow(QFrame::Raised);
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    if (click)
+        Q_EMIT clicked();
+}
+
+FindDocumentsDialog::FindDocumentsDialog(AppContext &context, SearchIndexBuilder &builder, QWidget *parent)
+    : QDialog(parent)
+    , m_context(context)
+    , m_builder(builder)
+{
+    setObjectName(QStringLiteral("frmFindDoc"));
+    setWindowTitle(QStringLiteral("Find Documents"));
+    setModal(false);
+    buildControls();
+    formLoad();
+
+    connect(m_find, &PictureButton::clicked, this, &FindDocumentsDialog::cmdFindClicked);
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, &FindDocumentsDialog::openSelected);
+    connect(&m_builder, &SearchIndexBuilder::started, this, [this] { showBuildProgress(0, 0); });
+    connect(&m_builder, &SearchIndexBuilder::progressed, this, &FindDocumentsDialog::showBuildProgress);
+    connect(&m_builder, &SearchIndexBuilder::ended, this, &FindDocumentsDialog::buildEnded);
+    if (m_builder.isBuilding())
+        showBuildProgress(0, 0);
+}
+
+void FindDocumentsDialog::buildControls()
+{
+    auto *frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setFrameShape(QFrame::StyledPanel);
+    const QFont arial(QStringLiteral("Arial"));
+    m_query1 = new QLineEdit(frame);
+    m_query1->setObjectName(QStringLiteral("txtQuery1"));
+    m_query1->setToolTip(QStringLiteral("Keyword 1"));
+    m_query1->setFont(arial);
+    m_query2 = new QLineEdit(frame);
+    m_query2->setObjectName(QStringLiteral("txtQuery2"));
+    m_query2->setToolTip(QStringLiteral("Keyword 2"));
+    m_query2->setFont(arial);
+    m_and = new QRadioButton(QStringLiteral("AND"), frame);
+    m_and->setObjectName(QStringLiteral("optAND"));
+    m_or = new QRadioButton(QStringLiteral("OR"), frame);
+    m_or->setObjectName(QStringLiteral("optOR"));
+    auto *join = new QButtonGroup(this);
+    join->addButton(m_and);
+    join->addButton(m_or);
+    m_documents = new QCheckBox(QStringLiteral("Documents &"), frame);
+    m_documents->setObjectName(QStringLiteral("chkDoc"));
+    m_folders = new QCheckBox(QStringLiteral("Folder Name"), frame);
+    m_folders->setObjectName(QStringLiteral("chkFolder"));
+    m_find = new PictureButton(QStringLiteral("cmdFind"), commandIcon(QStringLiteral("DocFind")).pixmap(24, 24), frame);
+    m_find->setToolTip(QStringLiteral("Find Now"));
+    m_find->setMinimumSize(36, 36);
+
+    auto *grid = new QGridLayout(frame);
+    grid->addWidget(m_query1, 0, 0);
+    grid->addWidget(m_and, 0, 1);
+    grid->addWidget(m_documents, 0, 2);
+    grid->addWidget(m_query2, 1, 0);
+    grid->addWidget(m_or, 1, 1);
+    grid->addWidget(m_folders, 1, 2);
+    grid->addWidget(m_find, 0, 3, 2, 1);
+    grid->setColumnStretch(0, 1);
+
+    m_list = new FindResultList(this);
+
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setSizeGripEnabled(false);
+    m_statusPicture = new QLabel(m_statusBar);
+    m_statusPicture->setObjectName(QStringLiteral("Panel1Picture"));
+    m_statusBar->addWidget(m_statusPicture);
+    const QString texts[3] = {IdleText, QStringLiteral("Find 0 Records"), QStringLiteral("0 Seconds Used")};
+    const QString tips[3] = {QStringLiteral("Database Status"), QStringLiteral("Amount of found records"),
+                             QStringLiteral("Used Time ")};
+    for (int i = 0; i < 3; ++i) {
+        m_panels[i] = new QLabel(texts[i], m_statusBar);
+        m_panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        m_panels[i]->setToolTip(tips[i]);
+        m_panels[i]->setTextFormat(Qt::PlainText);
+        m_statusBar->addWidget(m_panels[i], i == 0 ? 0 : 1);
+    }
+    m_secondsText = texts[2];
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(m_statusBar);
+    resize(640, 420);
+}
+
+// Form_Load: empty keywords, documents searched, folders not, AND.
+void FindDocumentsDialog::formLoad()
+{
+    m_query1->clear();
+    m_query2->clear();
+    m_documents->setChecked(true);
+    m_folders->setChecked(false);
+    m_and->setChecked(true);
+    m_or->setChecked(false);
+    setFindStatus(0);
+}
+
+void FindDocumentsDialog::setFindStatus(int state)
+{
+    if (state != 0 && state != 1)
+        return;
+    m_statusPicture->setPixmap(statusPicture(state == 1 ? 1 : 2));
+    m_statusPicture->setProperty("pictureIndex", state == 1 ? 1 : 2);
+    m_panels[0]->setText(state == 1 ? BusyText : IdleText);
+}
+
+void FindDocumentsDialog::cmdFindClicked()
+{
+    m_searching = true;
+    updateFindButton();
+    findDocuments();
+    m_searching = false;
+    updateFindButton();
+}
+
+void FindDocumentsDialog::findDocuments()
+{
+    QElapsedTimer timer;
+    timer.start();
+    if (m_query1->text().isEmpty() && m_query2->text().isEmpty())
+        return;
+    if (m_query1->text().isEmpty()) {
+        m_query1->setText(m_query2->text());
+        m_query2->clear();
+    }
+    const SearchRequest request{m_query1->text(), m_query2->text(),
+                                m_or->isChecked() ? KeywordJoin::Or : KeywordJoin::And};
+    setFindStatus(1);
+    m_statusBar->repaint();
+    m_list->clear();
+    // A failure (a damaged file) becomes a dark-red notice; the dialog
+    // returns to IDLE with what it found so far.
+    m_context.notices.guard([&] {
+        DocumentSearch search(m_context.db);
+        if (m_documents->isChecked())
+            m_list->addDocuments(search.findDocuments(request));
+        if (m_folders->isChecked())
+            m_list->addFolders(search.findFolders(request));
+    });
+    m_panels[1]->setText(QStringLiteral("%1 Records Found").arg(m_list->topLevelItemCount()));
+    m_secondsText = secondsUsedText(double(timer.nsecsElapsed()) / 1e9) + QStringLiteral(" Seconds Used");
+    if (!m_builder.isBuilding())
+        m_panels[2]->setText(m_secondsText);
+    setFindStatus(0);
+}
+
+// ListView1_DblClick: a document row shows the document in the main
+// window, a folder row selects and lists the folder, both through the one
+// navigation channel (the document pane asks about unsaved changes). A row
+// whose document or folder is gone meanwhile does nothing.
+void FindDocumentsDialog::openSelected()
+{
+    const QList<QTreeWidgetItem *> selected = m_list->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QTreeWidgetItem *item = selected.first();
+    const qint64 num = FindResultList::numberOf(item);
+    if (FindResultList::kindOf(item) == FindResultList::RowKind::Document) {
+        std::optional<DirNum> folder;
+        if (m_context.notices.guard([&] { folder = DocumentSearch(m_context.db).folderOf(num); }) && folder)
+            m_context.state.navigateTo(*folder, num);
+    } else {
+        std::optional<Folder> folder;
+        if (m_context.notices.guard([&] { folder = m_context.folders.folder(num); }) && folder
+            && folder->kind != FolderKind::Unreachable)
+            m_context.state.navigateTo(num, 0);
+    }
+}
+
+void FindDocumentsDialog::showBuildProgress(qint64 done, qint64 total)
+{
+    const QString percent = total > 0 ? QStringLiteral(": %1 %").arg(done * 100 / total) : QString();
+    m_panels[2]->setText(QStringLiteral("Preparing the search index%1").arg(percent));
+    updateFindButton();
+}
+
+void FindDocumentsDialog::buildEnded()
+{
+    m_panels[2]->setText(m_secondsText);
+    updateFindButton();
+}
+
+// The search waits for the index build: searching meanwhile would do the
+// rest of the build on this thread and freeze the window.
+void FindDocumentsDialog::updateFindButton()
+{
+    m_find->setEnabled(!m_searching && !m_builder.isBuilding());
+}
+
+} // namespace folio

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QString>
+
+class QCheckBox;
+class QLineEdit;
+class QRadioButton;
+class QStatusBar;
+
+namespace folio {
+
+struct AppContext;
+class FindResultList;
+class SearchIndexBuilder;
+
+// A picture used as a button: it reacts to a mouse click while enabled.
+class PictureButton : public QLabel
+{
+    Q_OBJECT
+public:
+    PictureButton(const QString &name, const QPixmap &picture, QWidget *parent);
+    void setEnabled(bool enabled);
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool m_pressed = false;
+};
+
+// frmFindDoc, "Find Documents": searches titles and visible texts of the
+// documents and/or the folder names for one or two keywords and lists the
+// matches; a double click shows the matched document or folder in the main
+// window. Modeless; SearchActions keeps at most one.
+class FindDocumentsDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    FindDocumentsDialog(AppContext &context, SearchIndexBuilder &builder, QWidget *parent = nullptr);
+
+    // FindDocuments: the search with the keywords and options as they stand.
+    void findDocuments();
+    // 1: BUSY, 0: IDLE; any other value changes nothing.
+    void setFindStatus(int state);
+
+private:
+    void buildControls();
+    void formLoad();
+    void cmdFindClicked();
+    void openSelected();
+    void searchFor(const QString &k1, const QString &k2, bool orJoin);
+    void showBuildProgress(qint64 done, qint64 total);
+    void buildEnded();
+    void updateFindButton();
+
+    AppContext &m_context;
+    SearchIndexBuilder &m_builder;
+    QLineEdit *m_query1 = nullptr;
+    QLineEdit *m_query2 = nullptr;
+    QRadioButton *m_and = nullptr;
+    QRadioButton *m_or = nullptr;
+    QCheckBox *m_documents = nullptr;
+    QCheckBox *m_folders = nullptr;
+    PictureButton *m_find = nullptr;
+    FindResultList *m_list = nullptr;
+    QStatusBar *m_statusBar = nullptr;
+    QLabel *m_statusPicture = nullptr;
+    QLabel *m_panels[3] = {};
+    QString m_secondsText;       // panel 3 as the last search left it
+    bool m_searching = false;
+};
+
+} // namespace folio

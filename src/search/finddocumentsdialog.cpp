@@ -7,6 +7,7 @@
 #include "shell/appstate.h"
 #include "shell/icons.h"
 #include "shell/notices.h"
+#include "shell/session.h"
 #include "storage/database.h"
 #include "storage/documentsearch.h"
 #include "storage/folderstore.h"
@@ -92,6 +93,11 @@ FindDocumentsDialog::FindDocumentsDialog(AppContext &context, SearchIndexBuilder
     connect(&m_builder, &SearchIndexBuilder::started, this, [this] { showBuildProgress(0, 0); });
     connect(&m_builder, &SearchIndexBuilder::progressed, this, &FindDocumentsDialog::showBuildProgress);
     connect(&m_builder, &SearchIndexBuilder::ended, this, &FindDocumentsDialog::buildEnded);
+    // The rows name documents of a file that may be gone.
+    connect(&m_context.session, &Session::reopened, this, [this] {
+        m_list->clear();
+        m_panels[1]->setText(QStringLiteral("0 Records Found"));
+    });
     if (m_builder.isBuilding())
         showBuildProgress(0, 0);
 }

@@ -12,10 +12,12 @@
 #include "app/mainwindow.h"
 #include "doclist/documentlist.h"
 #include "shell/appstate.h"
+#include "storage/schema.h"
 #include "support/panefixture.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -264,6 +266,11 @@ private Q_SLOTS:
         m_actions->showFindDialog();
         QCOMPARE(m_actions->findDialog(), m_dialog);
         QCOMPARE(rows().size(), 2);
+        // Another file in place (a restore): the rows of the old one go.
+        m_fixture->session().reopen([] {});
+        QCOMPARE(rows(), QStringList());
+        QCOMPARE(panel(2), QStringLiteral("0 Records Found"));
+        search(QStringLiteral("bread"));
         m_dialog->close();
         QTRY_VERIFY(!m_actions->findDialog());
         m_actions->showFindDialog();
@@ -331,6 +338,31 @@ private Q_SLOTS:
         QVERIFY(listed);
         QCOMPARE(listed->text(1), QStringLiteral("000007"));
         m_dialog = nullptr;
+    }
+
+    // A restore puts an older file (without the index) in place: its
+    // documents are indexed after the reopen and found.
+    void restoredOlderFileIsIndexed()
+    {
+        open();
+        QSignalSpy ended(&m_actions->indexBuilder(), &SearchIndexBuilder::ended);
+        const QString live = m_fixture->folder().file(QStringLiteral("KB97.MDB"));
+        m_fixture->session().reopen([&] {
+            QFile schemaFile(QStringLiteral(FOLIO_SCHEMA_PATH));
+            QVERIFY(schemaFile.open(QIODevice::ReadOnly));
+            QString schema = QString::fromUtf8(schemaFile.readAll());
+            schema.truncate(schema.indexOf(QStringLiteral("-- The search index")));
+            schema.replace(QStringLiteral("user_version = 2"), QStringLiteral("user_version = 1"));
+            const QString older = m_fixture->folder().file(QStringLiteral("older.mdb"));
+            createDatabaseFile(older, schema + QStringLiteral(
+                "INSERT INTO DirTable (DirNum, DirName) VALUES (1, 'Old');"
+                "INSERT INTO DocTable (DocNum, DirNum, DocName, Text) VALUES (5, 1, 'Kangaroo', '<p>Hop</p>');"));
+            QVERIFY(QFile::remove(live) && QFile::rename(older, live));
+        });
+        QVERIFY(m_actions->indexBuilder().isBuilding());
+        QTRY_COMPARE(ended.size(), 1);
+        search(QStringLiteral("KANGAROO"));
+        QCOMPARE(rows(), QStringList({"000005"}));
     }
 
     // A file without the index (an older one): the build runs in the

@@ -5,6 +5,7 @@
 #include "storage/htmltext.h"
 #include "storage/savepoint.h"
 #include "storage/searchindex.h"
+#include "storage/rawstatement.h"
 #include "storage/sqlitehandle.h"
 #include "storage/storageerror.h"
 
@@ -69,59 +70,11 @@ QString literalPhrase(QString keyword)
 
 using DocSet = std::vector<DocNum>;   // ascending
 
-// A statement on the raw connection: the search reads tens of thousands of
-// rows and megabytes of text, where the per-value cost of QSqlQuery shows.
-class RawStatement
-{
-public:
-    RawStatement(sqlite3 *db, const char *sql) : m_db(db)
-    {
-        if (!db)
-            throw StorageError(FindOperation, QStringLiteral("the database is not open"));
-        if (sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr) != SQLITE_OK)
-            fail();
-    }
-    ~RawStatement() { sqlite3_finalize(m_statement); }
-    RawStatement(const RawStatement &) = delete;
-    RawStatement &operator=(const RawStatement &) = delete;
-
-    void bind(int index, const QByteArray &utf8)
-    {
-        if (sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT) != SQLITE_OK)
-            fail();
-    }
-    bool next()
-    {
-        const int rc = sqlite3_step(m_statement);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc != SQLITE_DONE)
-            fail();
-        return false;
-    }
-    qint64 number(int column) const { return sqlite3_column_int64(m_statement, column); }
-    std::string_view bytes(int column) const
-    {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
-        return text ? std::string_view(text, size_t(sqlite3_column_bytes(m_statement, column))) : std::string_view();
-    }
-    QString text(int column) const
-    {
-        const std::string_view b = bytes(column);
-        return QString::fromUtf8(b.data(), qsizetype(b.size()));
-    }
-
-private:
-    [[noreturn]] void fail() { throw StorageError(FindOperation, QString::fromUtf8(sqlite3_errmsg(m_db))); }
-    sqlite3 *m_db;
-    sqlite3_stmt *m_statement = nullptr;
-};
-
 // Documents whose title or text holds all trigrams of the keywords at
 // consecutive places, as the FTS5 query `expression` says.
 DocSet indexMatches(sqlite3 *db, const QString &expression)
 {
-    RawStatement q(db, "SELECT rowid FROM DocTextIndex WHERE DocTextIndex MATCH ? ORDER BY rowid");
+    RawStatement q(db, FindOperation, "SELECT rowid FROM DocTextIndex WHERE DocTextIndex MATCH ? ORDER BY rowid");
     q.bind(1, expression.toUtf8());
     DocSet found;
     while (q.next())
@@ -136,7 +89,7 @@ DocSet textMatches(sqlite3 *db, const QString &folded)
 {
     const QByteArray needle = folded.toUtf8();
     const std::string_view key(needle.constData(), size_t(needle.size()));
-    RawStatement q(db, "SELECT DocNum, Title, Body FROM DocText ORDER BY DocNum");
+    RawStatement q(db, FindOperation, "SELECT DocNum, Title, Body FROM DocText ORDER BY DocNum");
     DocSet found;
     while (q.next()) {
         if (q.bytes(1).find(key) != std::string_view::npos || q.bytes(2).find(key) != std::string_view::npos)
@@ -174,7 +127,7 @@ QList<FoundDocument> describe(sqlite3 *db, const DocSet &found)
     QList<FoundDocument> documents(qsizetype(found.size()));
     if (found.empty())
         return documents;
-    RawStatement q(db, "SELECT DocNum, DirNum, DocName, ChgDate FROM DocTable");
+    RawStatement q(db, FindOperation, "SELECT DocNum, DirNum, DocName, ChgDate FROM DocTable");
     qsizetype filled = 0;
     while (q.next()) {
         const DocNum num = q.number(0);

@@ -48,6 +48,8 @@ CREATE VIRTUAL TABLE DocTextIndex USING fts5 (
 
 CREATE TABLE DocTextPending (DocNum INTEGER PRIMARY KEY);
 
+CREATE INDEX DocText_Num ON DocText (DocNum);
+
 CREATE TRIGGER DocTable_TextInsert AFTER INSERT ON DocTable BEGIN
     INSERT INTO DocTextPending (DocNum) SELECT new.DocNum
         WHERE NOT EXISTS (SELECT 1 FROM DocTextPending WHERE DocNum = new.DocNum);

@@ -26,6 +26,7 @@ const QStringList SearchObjects = {
     QStringLiteral("DocText"),
     QStringLiteral("DocTextIndex"),
     QStringLiteral("DocTextPending"),
+    QStringLiteral("DocText_Num"),
     QStringLiteral("DocTable_TextInsert"),
     QStringLiteral("DocTable_TextUpdate"),
     QStringLiteral("DocTable_TextDelete"),
@@ -36,6 +37,15 @@ void run(QSqlDatabase &db, const QString &sql, const QString &operation)
     QSqlQuery q(db);
     if (!q.exec(sql))
         throw StorageError(operation, q.lastError().databaseText());
+}
+
+qint64 count(QSqlDatabase &db, const QString &sql, const QString &operation)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(sql) || !q.next())
+        throw StorageError(operation, q.lastError().databaseText());
+    return q.value(0).toLongLong();
 }
 
 struct IndexedText
@@ -148,6 +158,7 @@ QStringList SearchIndex::schemaStatements()
                        "    tokenize = 'trigram case_sensitive 1', detail = full, columnsize = 0\n"
                        ")"),
         QStringLiteral("CREATE TABLE DocTextPending (DocNum INTEGER PRIMARY KEY)"),
+        QStringLiteral("CREATE INDEX DocText_Num ON DocText (DocNum)"),
         QStringLiteral("CREATE TRIGGER DocTable_TextInsert AFTER INSERT ON DocTable BEGIN\n"
                        "    INSERT INTO DocTextPending (DocNum) SELECT new.DocNum\n"
                        "        WHERE NOT EXISTS (SELECT 1 FROM DocTextPending WHERE DocNum = new.DocNum);\n"
@@ -169,7 +180,7 @@ bool SearchIndex::isInstalled() const
 {
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    prepareOrThrow(q, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (?, ?, ?, ?, ?, ?)"),
+    prepareOrThrow(q, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (?, ?, ?, ?, ?, ?, ?)"),
                    QStringLiteral("read the search index"));
     for (const QString &name : SearchObjects)
         q.addBindValue(name);
@@ -191,21 +202,17 @@ void SearchIndex::install()
             run(m_db, statement, operation);
     }
     // Rows without text, and text left over from rows that are gone: written
-    // while the triggers were missing. Two passes over the keys only.
+    // while the triggers were missing. Equal counts with nothing pending
+    // are the usual case and cost two index counts; otherwise the keys are
+    // compared (index scans only, never the table pages).
+    if (count(m_db, QStringLiteral("SELECT count(*) FROM DocTable"), operation)
+            == count(m_db, QStringLiteral("SELECT count(*) FROM DocText"), operation)
+        && pendingCount() == 0)
+        return;
     const QString missing = QStringLiteral(
-        "SELECT DocNum FROM DocTable WHERE DocNum NOT IN (SELECT DocNum FROM DocText) "
-        "UNION SELECT DocNum FROM DocText WHERE DocNum NOT IN (SELECT DocNum FROM DocTable)");
-    QSqlQuery check(m_db);
-    check.setForwardOnly(true);
-    prepareOrThrow(check,
-                   QStringLiteral("SELECT EXISTS (SELECT 1 FROM (%1) WHERE DocNum NOT IN "
-                                  "(SELECT DocNum FROM DocTextPending))").arg(missing),
-                   operation);
-    execOrThrow(check, operation);
-    const bool behind = check.next() && check.value(0).toBool();
-    check.finish();
-    if (behind)
-        run(m_db, QStringLiteral("INSERT OR IGNORE INTO DocTextPending (DocNum) %1").arg(missing), operation);
+        "SELECT DocNum FROM (SELECT DocNum FROM DocTable EXCEPT SELECT DocNum FROM DocText) "
+        "UNION ALL SELECT DocNum FROM (SELECT DocNum FROM DocText EXCEPT SELECT DocNum FROM DocTable)");
+    run(m_db, QStringLiteral("INSERT OR IGNORE INTO DocTextPending (DocNum) %1").arg(missing), operation);
 }
 
 qint64 SearchIndex::pendingCount() const

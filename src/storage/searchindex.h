@@ -16,7 +16,9 @@ namespace folio {
 //                    (searchFold of the title, of visibleText of the HTML);
 //   DocTextIndex     an FTS5 trigram index over DocText (external content),
 //                    which finds any substring of three or more characters;
-//   DocTextPending   numbers of DocTable rows whose text is not extracted yet.
+//   DocTextPending   numbers of DocTable rows whose text is not extracted yet;
+//   DocText_Num      the keys of DocText alone, so that comparing them with
+//                    DocTable's at open reads no text pages.
 //
 // Plain SQL triggers on DocTable only note changed rows in DocTextPending, so
 // rows that the sqlite3 tool or an older backup writes are still found: the

@@ -376,7 +376,7 @@ private Q_SLOTS:
     {
         QSqlQuery q(m_db->connection());
         QVERIFY(q.exec(QStringLiteral("SELECT sql FROM sqlite_master WHERE name IN ('DocText', 'DocTextIndex', "
-                                      "'DocTextPending') OR type = 'trigger' ORDER BY rowid")));
+                                      "'DocTextPending', 'DocText_Num') OR type = 'trigger' ORDER BY rowid")));
         QStringList stored;
         while (q.next())
             stored << q.value(0).toString();

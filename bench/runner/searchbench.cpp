@@ -21,8 +21,8 @@ namespace folio::bench {
 
 namespace {
 
-constexpr int LikeScanRuns = 1;   // per keyword; a scan reads the whole table
-constexpr int SearchRuns = 5;     // per keyword
+constexpr int LikeScanRuns = 1;   // per keyword and round; a scan reads the whole table
+constexpr int SearchRuns = 5;     // per keyword and round
 
 // Keywords of 3 to 12 characters: the planned rare ones, words in most
 // pages, accented, Greek, Cyrillic and Japanese ones, and one with an
@@ -158,6 +158,9 @@ void measureSearch(BenchSession &session, ResultTable &table)
 {
     const Manifest &m = session.manifest();
     const QString size = QStringLiteral("%1 docs, %2 MB HTML").arg(m.config.documents).arg(m.htmlBytes / 1e6, 0, 'f', 0);
+    // Each round adds its samples to the rows; the notes, the sizes and
+    // the index build (minutes on the large base) come from the first.
+    const bool firstRound = table.row("search-one") == nullptr;
     Database &database = session.window().database();
     QSqlDatabase db = database.connection();
     // A base made before the index existed is indexed here, untimed.
@@ -212,7 +215,8 @@ void measureSearch(BenchSession &session, ResultTable &table)
         table.add(BenchRow::measured(id, operation, size, searchSamples(requests, operation), std::move(goals)));
     };
     searchRow("search-one", QStringLiteral("search, one keyword"), one,
-              {Goal::below(50, QStringLiteral("< 50 ms median")),
+              {m.isHuge() ? Goal::below(100, QStringLiteral("≤ 100 ms median (huge)"))
+                          : Goal::below(50, QStringLiteral("< 50 ms median")),
                Goal::relativeTo("search-one-like", 0.1, QStringLiteral("≥ 10× faster than LIKE"))});
     searchRow("search-two", QStringLiteral("search, two keywords (AND)"), pairsAnd,
               {Goal::below(100, QStringLiteral("< 100 ms median"))});
@@ -221,6 +225,8 @@ void measureSearch(BenchSession &session, ResultTable &table)
     searchRow("search-two-chars", QStringLiteral("search, one or two characters"), shorts,
               {Goal::below(1000, QStringLiteral("< 1 s median"))});
 
+    if (!firstRound)
+        return;
     // The planned words: the search and the generator's plan agree.
     const QList<std::pair<SearchRequest, int>> planned{
         {{KeywordOne, {}, KeywordJoin::And}, m.keywordOneDocuments},

@@ -20,23 +20,41 @@ QString errnoText()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-void syncFolderOf(const QString &path)
+bool syncFolder(const QString &folder)
 {
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
-QString temporaryNameFor(const QString &target)
+FlushFunction &installedFlush()
 {
-    const QFileInfo info(target);
-    return info.absoluteDir().filePath(QStringLiteral("~%1.partial").arg(info.fileName()));
+    static FlushFunction flush;
+    return flush;
 }
 
 } // namespace
+
+FlushFunction setFlushFunction(FlushFunction flush)
+{
+    FlushFunction previous = std::move(installedFlush());
+    installedFlush() = std::move(flush);
+    return previous;
+}
+
+bool fsyncToDisk(FlushKind kind, const QString &path)
+{
+    return kind == FlushKind::FileData ? syncFile(path) : syncFolder(path);
+}
+
+bool flushToDisk(FlushKind kind, const QString &path)
+{
+    const FlushFunction &flush = installedFlush();
+    return flush ? flush(kind, path) : fsyncToDisk(kind, path);
+}
 
 bool syncFile(const QString &path)
 {
@@ -48,14 +66,39 @@ bool syncFile(const QString &path)
     return ok;
 }
 
+QString temporaryNameFor(const QString &target)
+{
+    const QFileInfo info(target);
+    return info.absoluteDir().filePath(QStringLiteral("~%1.partial").arg(info.fileName()));
+}
+
 void replaceFileAtomically(const QString &source, const QString &target, const QString &operation)
 {
     if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0)
         throw StorageError(operation, QStringLiteral("cannot replace %1: %2").arg(target, errnoText()));
-    syncFolderOf(target);
+    // The rename has happened and cannot be taken back; a failed folder
+    // flush only means a power cut might still undo it, which leaves the
+    // previous file, never a broken one.
+    flushToDisk(FlushKind::FolderEntries, QFileInfo(target).absolutePath());
 }
 
-void copyFileAtomically(const QString &source, const QString &target, const QString &operation)
+void installFile(const QString &temporary, const QString &target, const QString &operation,
+                 const FileCheck &check)
+{
+    try {
+        if (!flushToDisk(FlushKind::FileData, temporary))
+            throw StorageError(operation, QStringLiteral("cannot flush %1 to the disk").arg(temporary));
+        if (check)
+            check(temporary);
+        replaceFileAtomically(temporary, target, operation);
+    } catch (...) {
+        QFile::remove(temporary);
+        throw;
+    }
+}
+
+void copyFileAtomically(const QString &source, const QString &target, const QString &operation,
+                        const FileCheck &check, const ProgressFunction &progress)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
@@ -72,6 +115,7 @@ void copyFileAtomically(const QString &source, const QString &target, const QStr
         throw StorageError(operation, why);
     };
 
+    const qint64 total = in.size();
     QByteArray buffer(1 << 20, Qt::Uninitialized);
     qint64 copied = 0;
     for (;;) {
@@ -83,19 +127,16 @@ void copyFileAtomically(const QString &source, const QString &target, const QStr
         if (out.write(buffer.constData(), n) != n)
             fail(QStringLiteral("cannot write %1: %2").arg(partial, out.errorString()));
         copied += n;
+        if (progress && total > 0)
+            progress(int(copied * 100 / total));
     }
-    if (!out.flush() || ::fsync(out.handle()) != 0)
-        fail(QStringLiteral("cannot flush %1 to the disk: %2").arg(partial, errnoText()));
+    if (!out.flush())
+        fail(QStringLiteral("cannot write %1: %2").arg(partial, out.errorString()));
     out.close();
-    if (QFileInfo(partial).size() != copied || copied != in.size())
+    if (QFileInfo(partial).size() != copied || copied != total)
         fail(QStringLiteral("the copy of %1 is incomplete").arg(source));
 
-    try {
-        replaceFileAtomically(partial, target, operation);
-    } catch (...) {
-        QFile::remove(partial);
-        throw;
-    }
+    installFile(partial, target, operation, check);
 }
 
 } // namespace folio

@@ -9,6 +9,10 @@ inline constexpr qint32 FolioApplicationId = 1179601995; // "FOLK"
 // DocTable triggers that note changed rows).
 inline constexpr int FolioSchemaVersion = 2;
 
+// The columns the program reads and writes, per table.
+inline constexpr const char *DirTableColumns = "DirNum, DirName, Attr, Parent, Child";
+inline constexpr const char *DocTableColumns = "DocNum, DirNum, DocName, Text, ChgDate";
+
 // Creates a new database file at `path` and runs the schema script on it.
 // Throws StorageError; a partly written file is removed.
 void createDatabaseFile(const QString &path, const QString &schemaSql);

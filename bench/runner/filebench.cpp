@@ -2,6 +2,8 @@
 
 #include "runner/benchsession.h"
 #include "runner/resulttable.h"
+#include "storage/filemaintenance.h"
+#include "storage/storageerror.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +15,8 @@ namespace folio::bench {
 
 namespace {
 
-constexpr int CopyRuns = 2;   // per round
+constexpr int CopyRuns = 2;        // per round
+constexpr int OperationRuns = 1;   // per round
 
 // The least any whole-file operation has to do: read every byte, write it
 // to a new file and wait until the disk has it.
@@ -31,6 +34,17 @@ void plainCopyWithFlush(const QString &source, const QString &target)
         throw std::runtime_error("the plain copy could not be flushed");
 }
 
+// Times the program's own file operation; a failure becomes a failed row.
+BenchRow measureOperation(const QString &id, const QString &operation, const QString &size,
+                          const QList<Goal> &goals, const std::function<void()> &work)
+{
+    try {
+        return BenchRow::measured(id, operation, size, timeRuns(OperationRuns, work), goals);
+    } catch (const StorageError &e) {
+        return BenchRow::failed(id, operation, e.userText(), goals);
+    }
+}
+
 } // namespace
 
 void measureFileOperations(BenchSession &session, ResultTable &table)
@@ -43,12 +57,18 @@ void measureFileOperations(BenchSession &session, ResultTable &table)
     QFile::remove(copy);
     table.add(BenchRow::measured("file-copy", QStringLiteral("plain file copy + flush (baseline)"), size, samples));
 
-    // Compaction, backup and restore are not part of the program yet; their
-    // issues replace these rows with measurements of the real operations.
+    // The storage functions the maintenance commands run on their worker
+    // thread, with the program's connection closed as it is then.
+    session.closeWindow();
+    const QString dir = session.workDir();
     const Goal noSlowerThanCopy = Goal::relativeTo("file-copy", 1.0, QStringLiteral("no slower than the copy"));
-    table.add(BenchRow::notBuiltYet("compaction", QStringLiteral("compaction"), size, {noSlowerThanCopy}));
-    table.add(BenchRow::notBuiltYet("backup", QStringLiteral("backup"), size, {noSlowerThanCopy}));
-    table.add(BenchRow::notBuiltYet("restore", QStringLiteral("restore"), size));
+    const Goal twiceTheCopy = Goal::relativeTo("file-copy", 2.0, QStringLiteral("at most twice the copy"));
+    table.add(measureOperation("compaction", QStringLiteral("compaction (VACUUM INTO, check, replace)"), size,
+                               {noSlowerThanCopy}, [&] { compactDatabase(dir); }));
+    table.add(measureOperation("backup", QStringLiteral("backup to position A"), size, {noSlowerThanCopy},
+                               [&] { backupDatabase(dir, BackupPosition::A, QDateTime::currentDateTime()); }));
+    table.add(measureOperation("restore", QStringLiteral("restore from position A"), size, {twiceTheCopy},
+                               [&] { restoreDatabase(dir, BackupPosition::A); }));
 }
 
 } // namespace folio::bench

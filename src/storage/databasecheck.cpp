@@ -41,6 +41,8 @@ void checkContents(const QString &path, const QString &operation)
                                 * db.scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
     if (QFileInfo(path).size() != expectedSize)
         throw StorageError(operation, QStringLiteral("%1 is damaged (its size does not match its pages)").arg(name));
+    // Mapped reads make the check of a large file about twice as fast.
+    db.scalar(QStringLiteral("PRAGMA mmap_size = 2000000000"));
     const QString verdict = db.scalar(QStringLiteral("PRAGMA quick_check")).toString();
     if (verdict != QLatin1String("ok"))
         throw StorageError(operation, QStringLiteral("%1 is damaged (%2)").arg(name, verdict));

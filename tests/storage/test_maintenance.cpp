@@ -188,6 +188,8 @@ private Q_SLOTS:
         fillDatabase(folder, QStringLiteral("live"), 400);
         folder.exec(QStringLiteral("DELETE FROM DocTable WHERE DocNum > 40"));
         const QString live = folder.file(QStringLiteral("KB97.MDB"));
+        const QString lastKey = QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'DocTable'");
+        QCOMPARE(scalarOf(live, lastKey).toInt(), 400);
         const qint64 before = QFileInfo(live).size();
         // A leftover of an interrupted run, with a journal of its own.
         writeFile(folder.file(QStringLiteral("~compressed.mdb")), "half-written leftover");
@@ -198,6 +200,7 @@ private Q_SLOTS:
 
         QVERIFY(QFileInfo(live).size() < before / 4);
         QCOMPARE(scalarOf(live, "SELECT count(*) FROM DocTable").toInt(), 40);
+        QCOMPARE(scalarOf(live, lastKey).toInt(), 400);  // keys of deleted rows are never given again
         QCOMPARE(foldersOf(live), QStringLiteral("live"));
         QCOMPARE(scalarOf(live, "PRAGMA application_id").toInt(), 1179601995);
         QCOMPARE(filesIn(folder), QStringList({"KB97.MDB", "blank97.MDB"}));

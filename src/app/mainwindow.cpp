@@ -7,6 +7,7 @@
 #include "editor/editoractions.h"
 #include "editor/fontboxes.h"
 #include "layout/panearranger.h"
+#include "maintenance/maintenanceactions.h"
 #include "search/searchactions.h"
 #include "shell/busyscope.h"
 #include "shell/colors.h"
@@ -123,6 +124,8 @@ void MainWindow::bindCommands()
     m_commands->bind(m_folderActions->bindings(), *m_notices);
     m_commands->bind(m_documentActions->bindings(), *m_notices);
     m_commands->bind(m_editorActions->bindings(), *m_notices);
+    m_maintenanceActions = std::make_unique<MaintenanceActions>(m_context, this);
+    m_commands->bind(m_maintenanceActions->bindings(), *m_notices);
     m_commands->bind((new HelpActions(*this))->bindings(), *m_notices);
     m_commands->bind((new SearchActions(m_context, this))->bindings(), *m_notices);
 }

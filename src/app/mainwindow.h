@@ -20,6 +20,7 @@ class DocumentList;
 class DocumentPane;
 class EditorActions;
 class FolderActions;
+class MaintenanceActions;
 class FolderTree;
 class MessageBoard;
 class Notices;
@@ -101,6 +102,7 @@ private:
     std::unique_ptr<FolderActions> m_folderActions;
     std::unique_ptr<DocumentActions> m_documentActions;
     std::unique_ptr<EditorActions> m_editorActions;
+    std::unique_ptr<MaintenanceActions> m_maintenanceActions;
     QTimer *m_tipTimer;
     QList<QPointer<QWidget>> m_secondaryWindows;
     bool m_loaded = false;

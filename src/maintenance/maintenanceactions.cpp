@@ -1,0 +1,174 @@
+#include "maintenance/maintenanceactions.h"
+
+#include "maintenance/workerrun.h"
+#include "shell/appcontext.h"
+#include "shell/busyscope.h"
+#include "shell/messageboard.h"
+#include "shell/session.h"
+#include "shell/statuspanel.h"
+#include "storage/database.h"
+#include "storage/filemaintenance.h"
+#include "storage/storageerror.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProgressBar>
+
+namespace folio {
+
+namespace {
+
+const QString CompactFinished = QStringLiteral("Database compact finished successfully.");
+const QString CompactFailure = QStringLiteral("Database compact failure.");
+const QString RebuildFirstQuestion = QStringLiteral(
+    "Rebuild Database will erase all current information in current database and recreate a new blink "
+    "database. Do you want to continue?");
+const QString RebuildSecondQuestion = QStringLiteral("Do you really want to clean all your data and rebuild database?");
+const QString RebuildFinished = QStringLiteral("Database rebuilt from the empty template successfully.");
+const QString RebuildFailure = QStringLiteral("Database Rebuild Failure.");
+const QString RestoreQuestion = QStringLiteral(
+    "RESTORE operation will use backup data to overwirte current data. Do you want to continue?");
+
+// The notice's own words, then what failed.
+QString failureText(const QString &notice, const QString &detail)
+{
+    return detail.isEmpty() ? notice : notice + QLatin1Char('\n') + detail;
+}
+
+} // namespace
+
+MaintenanceActions::MaintenanceActions(AppContext &context, QWidget *window)
+    : m_context(context)
+    , m_window(window)
+    , m_progress(new QProgressBar(&context.status))
+{
+    m_progress->setObjectName(QStringLiteral("prgMaintenance"));
+    m_progress->setRange(0, 100);
+    m_progress->setMaximumWidth(160);
+    m_progress->hide();
+    m_context.status.addPermanentWidget(m_progress);
+}
+
+QList<CommandBinding> MaintenanceActions::bindings()
+{
+    return {
+        {QStringLiteral("DbCompact"), [this] { compressDb(); }},
+        {QStringLiteral("DbBackup"), [this] { backupDb(); }},
+        {QStringLiteral("MnuRestoreDb"), [this] { restoreDb(); }},
+        {QStringLiteral("MnuRebuildDb"), [this] { rebuildDb(); }},
+    };
+}
+
+void MaintenanceActions::runWithProgress(const std::function<void(const ProgressFunction &)> &work)
+{
+    m_progress->show();
+    m_progress->setValue(0);
+    struct HideAfter
+    {
+        QProgressBar *bar;
+        ~HideAfter() { bar->hide(); }
+    } hide{m_progress};
+    runOnWorkerThread(work, [this](int percent) { m_progress->setValue(percent); });
+}
+
+// The new file is in place and every pane has reloaded before the notice
+// shows, so the program never waits on the board with the database closed.
+void MaintenanceActions::compressDb()
+{
+    const QString dir = m_context.session.programDir();
+    QString failure;
+    {
+        BusyScope busy(m_context.status);
+        try {
+            m_context.session.reopen(
+                [&] { runWithProgress([&](const ProgressFunction &progress) { compactDatabase(dir, progress); }); });
+        } catch (const StorageError &e) {
+            failure = e.userText();
+        }
+    }
+    if (failure.isEmpty())
+        m_context.board.inform(CompactFinished);
+    else
+        m_context.board.warn(failureText(CompactFailure, failure));
+}
+
+// The connection stays open while the second question waits: nothing is
+// replaced until the user has said yes twice.
+void MaintenanceActions::rebuildDb()
+{
+    if (m_context.board.ask(RebuildFirstQuestion) != BoardAnswer::Yes)
+        return;
+    BoardAnswer second;
+    {
+        BusyScope busy(m_context.status);
+        second = m_context.board.ask(RebuildSecondQuestion);
+    }
+    if (second != BoardAnswer::Yes)
+        return;
+
+    const QString dir = m_context.session.programDir();
+    const bool templatePresent = QFileInfo(QDir(dir).filePath(TemplateDatabaseName)).isFile();
+    QString failure;
+    try {
+        m_context.session.reopen([&] { rebuildDatabase(dir); });
+    } catch (const StorageError &e) {
+        failure = e.userText();
+    }
+    if (failure.isEmpty())
+        m_context.board.inform(RebuildFinished);
+    else
+        m_context.board.warn(templatePresent ? failureText(RebuildFailure, failure) : RebuildFailure);
+}
+
+void MaintenanceActions::backupDb()
+{
+    showDialog(BackupRestoreMode::Backup);
+}
+
+void MaintenanceActions::restoreDb()
+{
+    if (m_context.board.ask(RestoreQuestion) == BoardAnswer::Yes)
+        showDialog(BackupRestoreMode::Restore);
+}
+
+// One window at a time: while it is open, either command brings it
+// forward in the direction it was opened for.
+void MaintenanceActions::showDialog(BackupRestoreMode mode)
+{
+    if (!m_dialog) {
+        auto work = [this, mode](BackupPosition position, const ProgressFunction &progress) {
+            if (mode == BackupRestoreMode::Backup)
+                backUp(position, progress);
+            else
+                restore(position, progress);
+        };
+        m_dialog = new BackupRestoreDialog(m_context.session.programDir(), mode, work, m_window);
+    }
+    m_dialog->show();
+    m_dialog->raise();
+    m_dialog->activateWindow();
+}
+
+// A backup leaves KB97.MDB as it is: the program's connection stays open
+// (the worker reads through its own), and no pane reloads.
+void MaintenanceActions::backUp(BackupPosition position, const ProgressFunction &progress)
+{
+    const QString dir = m_context.session.programDir();
+    BusyScope busy(m_context.status);
+    runOnWorkerThread(
+        [&](const ProgressFunction &report) {
+            backupDatabase(dir, position, QDateTime::currentDateTime(), report);
+        },
+        progress);
+}
+
+void MaintenanceActions::restore(BackupPosition position, const ProgressFunction &progress)
+{
+    const QString dir = m_context.session.programDir();
+    BusyScope busy(m_context.status);
+    m_context.session.reopen([&] {
+        runOnWorkerThread([&](const ProgressFunction &report) { restoreDatabase(dir, position, report); }, progress);
+    });
+}
+
+} // namespace folio

@@ -296,11 +296,16 @@ private Q_SLOTS:
         QCOMPARE(table.row("file-copy")->allSamples().size(), 2);
         QVERIFY(!QFile::exists(QDir(workDir()).filePath(QStringLiteral("plain-copy.tmp"))));
         const double copyMedian = table.row("file-copy")->stats().medianMedian;
-        for (const char *id : {"compaction", "backup"}) {
-            QCOMPARE(statusOf(table, id), BenchRow::Status::NotBuiltYet);
-            QCOMPARE(table.limitOf(table.row(id)->goals.at(0)), std::optional<double>(copyMedian));
+        for (const char *id : {"compaction", "backup", "restore"}) {
+            QCOMPARE(statusOf(table, id), BenchRow::Status::Measured);
+            QCOMPARE(table.row(id)->allSamples().size(), 1);
         }
-        QCOMPARE(statusOf(table, "restore"), BenchRow::Status::NotBuiltYet);
+        QCOMPARE(table.limitOf(table.row("compaction")->goals.at(0)), std::optional<double>(copyMedian));
+        QCOMPARE(table.limitOf(table.row("backup")->goals.at(0)), std::optional<double>(copyMedian));
+        QCOMPARE(table.limitOf(table.row("restore")->goals.at(0)), std::optional<double>(2 * copyMedian));
+        // The operations ran on the work folder: one backup at A, no temporary file left.
+        QCOMPARE(QDir(workDir()).entryList({"BAKA*.MDB"}, QDir::Files).size(), 1);
+        QCOMPARE(QDir(workDir()).entryList({"~*"}, QDir::Files | QDir::Hidden), QStringList());
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "maintenance/workerrun.h"
 #include "shell/appcontext.h"
+#include "shell/appstate.h"
 #include "shell/busyscope.h"
 #include "shell/messageboard.h"
 #include "shell/session.h"
@@ -76,6 +77,8 @@ void MaintenanceActions::runWithProgress(const std::function<void(const Progress
 void MaintenanceActions::compressDb()
 {
     const QString dir = m_context.session.programDir();
+    const DirNum folder = m_context.state.currentDirNum();
+    const DocNum document = m_context.state.currentDocNum();
     QString failure;
     {
         BusyScope busy(m_context.status);
@@ -85,11 +88,29 @@ void MaintenanceActions::compressDb()
         } catch (const StorageError &e) {
             failure = e.userText();
         }
+        keepPlace(folder, document);
     }
     if (failure.isEmpty())
         m_context.board.inform(CompactFinished);
     else
         m_context.board.warn(failureText(CompactFailure, failure));
+}
+
+// Compaction keeps every row and its key, so what was current before is
+// current again: a document being written goes on as a revision of its own
+// row (not as a new one, which would store it twice), and one shown for
+// reading is shown again.
+void MaintenanceActions::keepPlace(DirNum folder, DocNum document)
+{
+    AppState &state = m_context.state;
+    if (!m_context.db.isOpen() || folder == 0)
+        return;
+    if (state.isEditing()) {
+        state.setCurrentDirNum(folder);
+        state.setCurrentDocNum(document);
+    } else {
+        state.navigateTo(folder, document);
+    }
 }
 
 // The connection stays open while the second question waits: nothing is

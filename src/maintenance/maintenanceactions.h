@@ -2,6 +2,7 @@
 
 #include "maintenance/backuprestoredialog.h"
 #include "shell/commands.h"
+#include "storage/types.h"
 
 #include <QPointer>
 
@@ -34,6 +35,7 @@ public:
     BackupRestoreDialog *dialog() const { return m_dialog; }
 
 private:
+    void keepPlace(DirNum folder, DocNum document);
     void showDialog(BackupRestoreMode mode);
     void backUp(BackupPosition position, const ProgressFunction &progress);
     void restore(BackupPosition position, const ProgressFunction &progress);

@@ -2,6 +2,8 @@
 // real message board and the real backup and restore window: questions,
 // notices, what the tree shows afterwards, and the files left on disk.
 
+#include "editor/documentpane.h"
+#include "editor/titlebox.h"
 #include "maintenance/backuprestoredialog.h"
 #include "maintenance/maintenanceactions.h"
 #include "shell/messageboard.h"
@@ -116,7 +118,7 @@ private Q_SLOTS:
         leftover.write("an interrupted run");
         leftover.close();
         const qint64 before = QFileInfo(s.file("KB97.MDB")).size();
-        s.fixture.state().selectFolder(1);
+        s.fixture.state().navigateTo(2, 0);
 
         // What a user sees while the work runs.
         QList<bool> busyWhileRunning;
@@ -135,8 +137,32 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(s.file("~compressed.mdb")));
         QVERIFY(s.fixture.context().db.isOpen());
         QCOMPARE(topNames(s.tree), QStringList({"Home", "Work"}));
-        QCOMPARE(s.fixture.state().currentDirNum(), DirNum(0));
         QCOMPARE(s.fixture.context().documents.listDocuments(1).size(), 100);
+        // The same rows under the same keys: the user stays where they were.
+        QCOMPARE(s.fixture.state().currentDirNum(), DirNum(2));
+        QCOMPARE(s.tree->currentItem() ? s.tree->currentItem()->text(0) : QString(), QStringLiteral("Work"));
+    }
+
+    void compactionKeepsTheDocumentBeingWritten()
+    {
+        Setup s;
+        auto *pane = new DocumentPane(s.fixture.context(), nullptr);
+        s.fixture.show(pane);
+        s.fixture.state().navigateTo(1, 5);
+        s.fixture.state().setDocumentEntrySelected(true);  // as the list does when it selects the entry
+        pane->editDocument();
+        QVERIFY(s.fixture.state().isEditing());
+        pane->titleBox()->setText(QStringLiteral("revised while compacting"));
+        ScriptedBoard board(s.fixture.board(), {"picOK"});
+        s.actions.compressDb();
+        QCOMPARE(board.messages, QStringList{"Database compact finished successfully."});
+        QVERIFY(s.fixture.state().isEditing());
+        QCOMPARE(pane->titleBox()->text(), QStringLiteral("revised while compacting"));
+
+        QCOMPARE(pane->saveDocument(), SaveOutcome::Stored);
+        // Stored as a revision of document 5, not as a second copy.
+        QCOMPARE(s.fixture.context().documents.listDocuments(1).size(), 100);
+        QCOMPARE(s.fixture.context().documents.readDocument(5)->title, QStringLiteral("revised while compacting"));
     }
 
     void failedCompactionKeepsTheDatabaseOpen()

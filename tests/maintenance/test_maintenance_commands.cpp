@@ -298,6 +298,38 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(s.file("BAKA2005=02=01 09-05-03.MDB")));
         QVERIFY(s.fixture.context().db.isOpen());
     }
+
+    void mainWindowRunsTheCommandsFromItsActions()
+    {
+        folio::test::ProgramFolder folder;
+        folder.createDatabase();
+        folder.exec("INSERT INTO DirTable (DirName) VALUES ('Home')");
+        auto window = folio::test::openWindow(folder);
+        QVERIFY(window);
+        ScriptedBoard board(window->board(), {"picOK", "picNo", "picNo"});
+        board.messages.clear();
+
+        window->findChild<QAction *>("DbCompact")->trigger();
+        QTRY_COMPARE(board.messages.size(), 1);
+        QCOMPARE(board.messages.last(), QStringLiteral("Database compact finished successfully."));
+
+        window->findChild<QAction *>("MnuRebuildDb")->trigger();
+        QCOMPARE(board.messages.size(), 2);
+        QVERIFY(board.messages.last().startsWith("Rebuild Database will erase"));
+
+        window->findChild<QAction *>("MnuRestoreDb")->trigger();
+        QCOMPARE(board.messages.size(), 3);
+        QVERIFY(!window->findChild<BackupRestoreDialog *>("frmBackupRestore"));
+
+        window->findChild<QAction *>("DbBackup")->trigger();
+        auto *dialog = window->findChild<BackupRestoreDialog *>("frmBackupRestore");
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Backup Data"));
+        dialog->findChild<QAction *>("D")->trigger();
+        QTest::mouseClick(button(dialog, "cmdBackup"), Qt::LeftButton);
+        QTRY_VERIFY(!window->findChild<BackupRestoreDialog *>("frmBackupRestore"));
+        QCOMPARE(backupFilesAt(folder.path(), BackupPosition::D).size(), 1);
+    }
 };
 
 QTEST_MAIN(TestMaintenanceCommands)

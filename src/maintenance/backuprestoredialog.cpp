@@ -177,6 +177,8 @@ void BackupRestoreDialog::run(QPushButton *button, const QString &running, const
         setInformation(finished, RunningColor);
     } catch (const StorageError &e) {
         setInformation(e.userText(), RunningColor);
+    } catch (const std::exception &e) {
+        setInformation(QString::fromLocal8Bit(e.what()), RunningColor);
     }
     m_progress->hide();
     m_positions->setEnabled(true);

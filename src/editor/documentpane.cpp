@@ -9,6 +9,7 @@
 #include "shell/prompts.h"
 #include "shell/session.h"
 #include "shell/statuspanel.h"
+#include "editor/documentexport.h"
 #include "editor/fontboxes.h"
 #include "editor/formattingbar.h"
 #include "editor/htmleditor.h"
@@ -251,6 +252,19 @@ void DocumentPane::clearDocument()
     m_title->clear();
     m_loadedTitle.clear();
     m_editor->setDocumentHtml(QString());
+}
+
+void DocumentPane::exportDocument()
+{
+    exportShownDocument(m_context, m_title->text(), *m_editor, window());
+}
+
+// The print key gives the editing control the focus and lets it print, as
+// if the user had pressed Ctrl+P in it.
+void DocumentPane::printDocument()
+{
+    m_editor->setFocus();
+    m_editor->printDocument();
 }
 
 bool DocumentPane::hasUnsavedChanges() const

@@ -1,5 +1,7 @@
 #include "shell/prompts.h"
 
+#include "shell/documentprint.h"
+
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -50,8 +52,7 @@ public:
         dialog.setWindowTitle(QCoreApplication::translate("folio::Prompts", "Print Document"));
         if (dialog.exec() != QDialog::Accepted)
             return false;
-        document.print(&printer);
-        return true;
+        return printDocumentPages(document, printer);
     }
 };
 

@@ -49,6 +49,8 @@ public:
 };
 
 // Asks where to save a file: the full path chosen, or nothing when cancelled.
+// The first of `filters` is the one selected at the start; a name that does
+// not exist yet can be typed.
 class SaveFilePrompt
 {
 public:

@@ -55,6 +55,40 @@ void replaceFileAtomically(const QString &source, const QString &target, const Q
     syncFolderOf(target);
 }
 
+void writeFileAtomically(const QString &target, const QByteArray &bytes, const QString &operation)
+{
+    const QString partial = temporaryNameFor(target);
+    const QByteArray partialName = QFile::encodeName(partial);
+    const int fd = ::open(partialName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw StorageError(operation, QStringLiteral("cannot write %1: %2").arg(partial, errnoText()));
+    auto fail = [&](const QString &why) {
+        ::close(fd);
+        ::unlink(partialName.constData());
+        throw StorageError(operation, why);
+    };
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(QStringLiteral("cannot write %1: %2").arg(partial, errnoText()));
+        done += n;
+    }
+    if (::fsync(fd) != 0)
+        fail(QStringLiteral("cannot flush %1 to the disk: %2").arg(partial, errnoText()));
+    if (::close(fd) != 0) {
+        ::unlink(partialName.constData());
+        throw StorageError(operation, QStringLiteral("cannot write %1: %2").arg(partial, errnoText()));
+    }
+    try {
+        replaceFileAtomically(partial, target, operation);
+    } catch (...) {
+        QFile::remove(partial);
+        throw;
+    }
+}
+
 void copyFileAtomically(const QString &source, const QString &target, const QString &operation)
 {
     QFile in(source);

@@ -4,6 +4,7 @@
 #include "storage/nameorder.h"
 #include "storage/statement.h"
 #include "storage/storageerror.h"
+#include "storage/transaction.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -96,6 +97,19 @@ bool DocumentStore::deleteDocument(DocNum num)
                         QStringLiteral("delete the document"))
                .numRowsAffected()
         > 0;
+}
+
+int DocumentStore::deleteDocuments(const QList<DocNum> &nums)
+{
+    const QString operation = QStringLiteral("delete the selected documents");
+    Transaction transaction(m_db.connection(), operation);
+    int deleted = 0;
+    for (const DocNum num : nums)
+        deleted += runStatement(m_db.connection(), QStringLiteral("DELETE FROM DocTable WHERE DocNum = ?"), {num},
+                                operation)
+                       .numRowsAffected();
+    transaction.commit();
+    return deleted;
 }
 
 bool DocumentStore::moveDocument(DocNum num, DirNum folder)

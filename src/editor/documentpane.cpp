@@ -37,6 +37,8 @@ const QString SaveBeforeLeaving = QStringLiteral(
 const QString RestoreQuestion = QStringLiteral(
     "Folio Keeper was ended while a document had changes that were not saved (\"%1\"). Do you want to restore "
     "them?");
+const QString PrintFailedNotice =
+    QStringLiteral("Could not print the document: the printer could not be started or reported an error.");
 const QString SaveBeforeClosing = QStringLiteral(
     "The document you are editing has changes that are not saved. Do you want to save it before Folio Keeper "
     "closes?");
@@ -66,6 +68,7 @@ DocumentPane::DocumentPane(AppContext &context, QWidget *parent)
     m_editor->setDocumentPrinter(m_context.prompts.printer);
     m_editor->setFontChooser(m_context.prompts.font);
     m_formatting->setColorChooser(m_context.prompts.color);
+    connect(m_editor, &HtmlEditor::printFailed, this, [this] { m_context.notices.failure(PrintFailedNotice); });
     connect(&m_context.state, &AppState::documentSelected, this, &DocumentPane::showSelectedDocument);
     connect(&m_context.session, &Session::reopened, this, &DocumentPane::followReopen);
 }

@@ -182,9 +182,14 @@ int HtmlEditor::queryStatus(int id) const
     return latchState(id);
 }
 
-bool HtmlEditor::printDocument()
+PrintOutcome HtmlEditor::printDocument()
 {
-    return m_printer && m_printer->print(*m_document, this);
+    if (!m_printer)
+        return PrintOutcome::Cancelled;
+    const PrintOutcome outcome = m_printer->print(*m_document, this);
+    if (outcome == PrintOutcome::Failed)
+        Q_EMIT printFailed();
+    return outcome;
 }
 
 void HtmlEditor::setUrlOpener(std::shared_ptr<UrlOpener> opener)

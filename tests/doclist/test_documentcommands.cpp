@@ -2,7 +2,8 @@
 // deleting several selected documents (rows and entries), a delete that
 // fails midway, exporting the shown document to an HTML file (the proposed
 // name, the question, the bytes written, cancel, failures), and printing
-// it to a PDF file through the printer the print dialog would use.
+// it to a PDF file through the printer the print dialog would use (and a
+// print that fails).
 
 #include "doclist/documentlist.h"
 #include "editor/documentpane.h"
@@ -304,6 +305,20 @@ private Q_SLOTS:
         QTest::keyClick(edit, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(m_script->printRequests, 2);
         QVERIFY(folio::test::readPdf(pdf).text().contains(QStringLiteral("Paragraph 120 of the long document.")));
+
+        // A printer that cannot start is reported; a cancelled print is not.
+        BoardRobot robot(*m_window);
+        m_script->printToPdf = QDir(m_out->path()).filePath(QStringLiteral("missing/printed.pdf"));
+        trigger("DocPrt");
+        QVERIFY(robot.waitForMessages(1));
+        QVERIFY2(robot.lastMessage().startsWith(QStringLiteral("Could not print the document")),
+                 qPrintable(robot.lastMessage()));
+        QCOMPARE(robot.colors().last(), DarkRed);
+        m_script->printToPdf.clear();
+        trigger("DocPrt");
+        QCOMPARE(m_script->printRequests, 4);
+        QTest::qWait(20);
+        QCOMPARE(robot.messages().size(), 1);
     }
 };
 

@@ -35,15 +35,15 @@ class ScriptedPrinter : public DocumentPrinter
 {
 public:
     explicit ScriptedPrinter(std::shared_ptr<ScriptedPrompts> s) : m_s(std::move(s)) {}
-    bool print(const QTextDocument &document, QWidget *) override
+    PrintOutcome print(const QTextDocument &document, QWidget *) override
     {
         ++m_s->printRequests;
         if (m_s->printToPdf.isEmpty())
-            return m_s->printAccepted;
+            return m_s->printAccepted ? PrintOutcome::Printed : PrintOutcome::Cancelled;
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_s->printToPdf);
-        return printDocumentPages(document, printer);
+        return printDocumentPages(document, printer) ? PrintOutcome::Printed : PrintOutcome::Failed;
     }
     std::shared_ptr<ScriptedPrompts> m_s;
 };

@@ -32,7 +32,8 @@ struct ScriptedPrompts
     int printRequests = 0;
     bool printAccepted = false;
     // When set, a print request prints to this PDF file the way the print
-    // dialog's printer would (and counts as accepted when it worked).
+    // dialog's printer would (Printed, or Failed when the file cannot be
+    // written).
     QString printToPdf;
     // The titles and suggested paths of the save-file questions asked, and
     // the filters each offered.

@@ -16,6 +16,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -188,6 +190,10 @@ private Q_SLOTS:
         QCOMPARE(written, html.toUtf8() + '\n');
         QVERIFY(written.contains("<meta charset=\"utf-8\" />"));
         QVERIFY(written.contains(QStringLiteral("Ωμέγα 中文").toUtf8()));
+        // The body's font is one a browser can find, not a toolkit alias.
+        static const QRegularExpression bodyFont(QStringLiteral("<body style=\"[^\"]*font-family:'([^']+)'"));
+        const QString family = bodyFont.match(QString::fromUtf8(written)).captured(1);
+        QVERIFY2(QFontDatabase::families().contains(family), qPrintable(family));
         QCOMPARE(QDir(m_out->path()).entryList(QDir::Files), QStringList{QStringLiteral("chosen.htm")});
     }
 

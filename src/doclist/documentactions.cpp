@@ -15,11 +15,13 @@ DocumentActions::DocumentActions(DocumentList &list, Commands &commands)
     QObject::connect(deleteKey, &QShortcut::activated, commands.action(QStringLiteral("DocDel")), &QAction::trigger);
 }
 
-// Deleting and exporting documents are not part of the program yet: their
-// commands stay unbound and do nothing.
+// Exporting and printing belong to the editor, which holds what they need
+// (see EditorActions).
 QList<CommandBinding> DocumentActions::bindings()
 {
-    return {};
+    return {
+        {QStringLiteral("DocDel"), [this] { m_list.deleteDocuments(); }},
+    };
 }
 
 } // namespace folio

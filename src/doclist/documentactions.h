@@ -7,8 +7,9 @@ namespace folio {
 class Commands;
 class DocumentList;
 
-// The document commands as the list offers them: the document menu pops up
-// over the list, and the Delete key on the list runs "Delete Document".
+// The document commands of the list: deleting the selected documents. The
+// document menu pops up over the list, and the Delete key on the list runs
+// "Delete Document".
 class DocumentActions
 {
 public:

@@ -216,6 +216,35 @@ bool DocumentList::selectDocument(DocNum num)
     return false;
 }
 
+void DocumentList::deleteDocuments()
+{
+    QList<QTreeWidgetItem *> doomed;
+    QList<DocNum> nums;
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        if (topLevelItem(i)->isSelected()) {
+            doomed.append(topLevelItem(i));
+            nums.append(docNumOf(topLevelItem(i)));
+        }
+    }
+    if (doomed.isEmpty())
+        return;
+    BusyScope busy(m_context.status);
+    if (!m_context.notices.guard([&] { m_context.documents.deleteDocuments(nums); }))
+        return;  // rolled back: the list still shows exactly the rows there are
+    {
+        // Removing entries moves the current entry; that opens nothing.
+        const QSignalBlocker blocker(this);
+        for (QTreeWidgetItem *item : std::as_const(doomed)) {
+            if (item == m_openedEntry)
+                m_openedEntry = nullptr;
+            if (item == m_pressedCurrent)
+                m_pressedCurrent = nullptr;
+            delete item;
+        }
+    }
+    noteEntrySelection();
+}
+
 void DocumentList::sortByColumn(int column)
 {
     if (m_sortKey == column)

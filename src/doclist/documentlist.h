@@ -40,6 +40,12 @@ public:
     // (the pane already shows it). Returns false when it is not listed.
     bool selectDocument(DocNum num);
     void sortByColumn(int column);
+    // Deletes the documents of every selected entry and removes their
+    // entries; the others stay in their order. All in one transaction: when
+    // it fails nothing is deleted, every entry stays, and a notice says
+    // why. Nothing selected: nothing happens. The pane keeps showing a
+    // deleted document until another one is opened.
+    void deleteDocuments();
     void setDocumentMenu(QMenu *menu) { m_documentMenu = menu; }
 
 protected:

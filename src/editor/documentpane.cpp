@@ -9,6 +9,7 @@
 #include "shell/prompts.h"
 #include "shell/session.h"
 #include "shell/statuspanel.h"
+#include "editor/documentexport.h"
 #include "editor/fontboxes.h"
 #include "editor/formattingbar.h"
 #include "editor/htmleditor.h"
@@ -36,6 +37,8 @@ const QString SaveBeforeLeaving = QStringLiteral(
 const QString RestoreQuestion = QStringLiteral(
     "Folio Keeper was ended while a document had changes that were not saved (\"%1\"). Do you want to restore "
     "them?");
+const QString PrintFailedNotice =
+    QStringLiteral("Could not print the document: the printer could not be started or reported an error.");
 const QString SaveBeforeClosing = QStringLiteral(
     "The document you are editing has changes that are not saved. Do you want to save it before Folio Keeper "
     "closes?");
@@ -65,6 +68,7 @@ DocumentPane::DocumentPane(AppContext &context, QWidget *parent)
     m_editor->setDocumentPrinter(m_context.prompts.printer);
     m_editor->setFontChooser(m_context.prompts.font);
     m_formatting->setColorChooser(m_context.prompts.color);
+    connect(m_editor, &HtmlEditor::printFailed, this, [this] { m_context.notices.failure(PrintFailedNotice); });
     connect(&m_context.state, &AppState::documentSelected, this, &DocumentPane::showSelectedDocument);
     connect(&m_context.session, &Session::reopened, this, &DocumentPane::followReopen);
 }
@@ -251,6 +255,19 @@ void DocumentPane::clearDocument()
     m_title->clear();
     m_loadedTitle.clear();
     m_editor->setDocumentHtml(QString());
+}
+
+void DocumentPane::exportDocument()
+{
+    exportShownDocument(m_context, m_title->text(), *m_editor, window());
+}
+
+// The print key gives the editing control the focus and lets it print, as
+// if the user had pressed Ctrl+P in it.
+void DocumentPane::printDocument()
+{
+    m_editor->setFocus();
+    m_editor->printDocument();
 }
 
 bool DocumentPane::hasUnsavedChanges() const

@@ -49,6 +49,10 @@ public:
     // The save and cancel keys.
     bool saveAndBrowse();
     void cancelEditing();
+    // Writes what the pane shows to an HTML file the user names.
+    void exportDocument();
+    // Prints the shown document, as Ctrl+P in the editing control does.
+    void printDocument();
     // In edit mode with changes the user has not saved.
     bool hasUnsavedChanges() const;
     // Before the pane's text is replaced: with unsaved changes, asks

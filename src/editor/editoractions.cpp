@@ -9,6 +9,8 @@ QList<CommandBinding> EditorActions::bindings()
     return {
         {QStringLiteral("DocAdd"), [this] { m_pane.newDocument(); }},
         {QStringLiteral("DocChg"), [this] { m_pane.editDocument(); }},
+        {QStringLiteral("DocExport"), [this] { m_pane.exportDocument(); }},
+        {QStringLiteral("DocPrt"), [this] { m_pane.printDocument(); }},
     };
 }
 

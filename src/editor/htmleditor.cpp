@@ -8,6 +8,7 @@
 #include "editor/selectionformat.h"
 #include "editor/textformatter.h"
 
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRegularExpression>
@@ -93,6 +94,10 @@ HtmlEditor::HtmlEditor(QWidget *parent)
     m_edit->setObjectName(QStringLiteral("DHTMLEdit1Text"));
     m_edit->setDocument(m_document);
     QFont font = m_edit->font();
+    // The family the font resolves to, not an alias such as "Sans Serif":
+    // the HTML names it, and a browser that opens an exported document
+    // knows only real family names.
+    font.setFamily(QFontInfo(font).family());
     font.setPointSizeF(DocumentPointSize);
     m_edit->setFont(font); // also the document's default font
     setFocusProxy(m_edit);
@@ -182,9 +187,14 @@ int HtmlEditor::queryStatus(int id) const
     return latchState(id);
 }
 
-bool HtmlEditor::printDocument()
+PrintOutcome HtmlEditor::printDocument()
 {
-    return m_printer && m_printer->print(*m_document, this);
+    if (!m_printer)
+        return PrintOutcome::Cancelled;
+    const PrintOutcome outcome = m_printer->print(*m_document, this);
+    if (outcome == PrintOutcome::Failed)
+        Q_EMIT printFailed();
+    return outcome;
 }
 
 void HtmlEditor::setUrlOpener(std::shared_ptr<UrlOpener> opener)

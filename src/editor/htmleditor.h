@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/editcommands.h"
+#include "shell/prompts.h"
 
 #include <QTextCharFormat>
 #include <QVariant>
@@ -14,7 +15,6 @@ class QTextEdit;
 
 namespace folio {
 
-class DocumentPrinter;
 class FindTextDialog;
 class FontChooser;
 class SafeTextDocument;
@@ -65,8 +65,9 @@ public:
     int queryStatus(int id) const;
 
     // Prints the document through the document printer; the same as Ctrl+P
-    // while the control has the focus.
-    bool printDocument();
+    // while the control has the focus. A failure is announced by
+    // printFailed().
+    PrintOutcome printDocument();
 
     void setUrlOpener(std::shared_ptr<UrlOpener> opener);
     void setDocumentPrinter(std::shared_ptr<DocumentPrinter> printer);
@@ -83,6 +84,8 @@ Q_SIGNALS:
     void clicked();
     // The modified flag changed.
     void modificationChanged(bool modified);
+    // A print could not be carried out (not: the user cancelled it).
+    void printFailed();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

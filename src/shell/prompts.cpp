@@ -1,5 +1,7 @@
 #include "shell/prompts.h"
 
+#include "shell/documentprint.h"
+
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -42,16 +44,15 @@ public:
 class DialogDocumentPrinter : public DocumentPrinter
 {
 public:
-    bool print(const QTextDocument &document, QWidget *parent) override
+    PrintOutcome print(const QTextDocument &document, QWidget *parent) override
     {
         QPrinter printer(QPrinter::HighResolution);
         printer.setDocName(document.metaInformation(QTextDocument::DocumentTitle));
         QPrintDialog dialog(&printer, parent);
         dialog.setWindowTitle(QCoreApplication::translate("folio::Prompts", "Print Document"));
         if (dialog.exec() != QDialog::Accepted)
-            return false;
-        document.print(&printer);
-        return true;
+            return PrintOutcome::Cancelled;
+        return printDocumentPages(document, printer) ? PrintOutcome::Printed : PrintOutcome::Failed;
     }
 };
 

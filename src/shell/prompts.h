@@ -31,13 +31,16 @@ public:
     virtual std::optional<QFont> chooseFont(const QFont &initial, QWidget *parent) = 0;
 };
 
-// Prints after asking for printer and options; false when cancelled or
-// nothing was printed.
+// What became of a print: a failure (a printer or file that could not be
+// opened) is told apart from the user's cancel, so that it can be reported.
+enum class PrintOutcome { Printed, Cancelled, Failed };
+
+// Prints after asking for printer and options.
 class DocumentPrinter
 {
 public:
     virtual ~DocumentPrinter() = default;
-    virtual bool print(const QTextDocument &document, QWidget *parent) = 0;
+    virtual PrintOutcome print(const QTextDocument &document, QWidget *parent) = 0;
 };
 
 // Hands an address to the desktop (the default browser).
@@ -49,6 +52,8 @@ public:
 };
 
 // Asks where to save a file: the full path chosen, or nothing when cancelled.
+// The first of `filters` is the one selected at the start; a name that does
+// not exist yet can be typed.
 class SaveFilePrompt
 {
 public:

@@ -97,6 +97,22 @@ void installFile(const QString &temporary, const QString &target, const QString 
     }
 }
 
+void writeFileAtomically(const QString &target, const QByteArray &bytes, const QString &operation)
+{
+    const QString partial = temporaryNameFor(target);
+    QFile out(partial);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw StorageError(operation, QStringLiteral("cannot write %1: %2").arg(partial, out.errorString()));
+    const bool written = out.write(bytes) == bytes.size() && out.flush();
+    const QString why = out.errorString();
+    out.close();
+    if (!written) {
+        QFile::remove(partial);
+        throw StorageError(operation, QStringLiteral("cannot write %1: %2").arg(partial, why));
+    }
+    installFile(partial, target, operation, {});
+}
+
 void copyFileAtomically(const QString &source, const QString &target, const QString &operation,
                         const FileCheck &check, const ProgressFunction &progress)
 {

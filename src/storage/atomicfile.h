@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 
@@ -46,6 +47,12 @@ void installFile(const QString &temporary, const QString &target, const QString 
 // any failure and leaves the target as it was.
 void copyFileAtomically(const QString &source, const QString &target, const QString &operation,
                         const FileCheck &check = {}, const ProgressFunction &progress = {});
+
+// Writes `bytes` as the whole content of `target` the same way: into a
+// temporary file beside it, flushed, then renamed over it. On failure the
+// temporary file is removed, `target` is as it was, and a StorageError
+// naming `operation` is thrown.
+void writeFileAtomically(const QString &target, const QByteArray &bytes, const QString &operation);
 
 // Renames `source` over `target` in one step and flushes the folder entry.
 void replaceFileAtomically(const QString &source, const QString &target, const QString &operation);

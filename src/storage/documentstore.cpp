@@ -6,6 +6,7 @@
 #include "storage/searchindex.h"
 #include "storage/statement.h"
 #include "storage/storageerror.h"
+#include "storage/transaction.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -110,6 +111,17 @@ bool DocumentStore::deleteDocument(DocNum num)
         > 0;
     SearchIndex(m_db.connection()).refresh(num);
     change.release();
+    return deleted;
+}
+
+int DocumentStore::deleteDocuments(const QList<DocNum> &nums)
+{
+    // One transaction for the batch: a failure midway deletes none of them.
+    Transaction transaction(m_db.connection(), QStringLiteral("delete the selected documents"));
+    int deleted = 0;
+    for (const DocNum num : nums)
+        deleted += deleteDocument(num) ? 1 : 0;
+    transaction.commit();
     return deleted;
 }
 

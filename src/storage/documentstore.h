@@ -39,6 +39,10 @@ public:
     void updateDocument(DocNum num, const QString &title, const QString &html, const QString &changed);
     // Returns false when no such document existed.
     bool deleteDocument(DocNum num);
+    // Deletes the documents `nums` in one transaction: all of them, or none
+    // when a statement fails (the error is thrown). Numbers without a row
+    // are passed over. Returns how many rows were deleted.
+    int deleteDocuments(const QList<DocNum> &nums);
     // Returns false when no such document exists.
     bool moveDocument(DocNum num, DirNum folder);
 

@@ -22,10 +22,10 @@ namespace {
 class RecordingPrinter : public DocumentPrinter
 {
 public:
-    bool print(const QTextDocument &document, QWidget *) override
+    PrintOutcome print(const QTextDocument &document, QWidget *) override
     {
         printed.append(document.toPlainText());
-        return true;
+        return PrintOutcome::Printed;
     }
     QStringList printed;
 };

@@ -169,6 +169,25 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(StorageError, documents.updateDocument(n, QStringLiteral("t"), QString(), QString()));
     }
 
+    // A batch is deleted whole or not at all.
+    void deletingSeveralDocuments()
+    {
+        DocumentStore documents(*m_db);
+        QList<DocNum> nums;
+        for (const char *title : {"a", "b", "c", "d"})
+            nums << documents.addDocument(1, QString::fromLatin1(title), QString(), QString());
+        QCOMPARE(documents.deleteDocuments({nums[0], nums[2], 999}), 2);  // a number without a row is passed over
+        QCOMPARE(documents.listDocuments(1).size(), 2);
+
+        QSqlQuery q(m_db->connection());
+        QVERIFY(q.exec(QStringLiteral("CREATE TEMP TRIGGER keep BEFORE DELETE ON DocTable WHEN old.DocNum = %1 "
+                                      "BEGIN SELECT RAISE(ABORT, 'kept'); END")
+                           .arg(nums[3])));
+        QVERIFY_THROWS_EXCEPTION(StorageError, documents.deleteDocuments({nums[1], nums[3]}));
+        QCOMPARE(documents.listDocuments(1).size(), 2);  // b was deleted first, and is back
+        QVERIFY(documents.readDocument(nums[1]));
+    }
+
     void keysBeyondSixteenBits()
     {
         m_folder->execAll({QStringLiteral("INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (40000, 'big', 'R', 0)"),

@@ -1,10 +1,12 @@
 #include "support/panefixture.h"
 
+#include "shell/documentprint.h"
 #include "shell/messageboard.h"
 #include "shell/notices.h"
 #include "shell/statuspanel.h"
 #include "shell/version.h"
 
+#include <QPrinter>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -33,10 +35,15 @@ class ScriptedPrinter : public DocumentPrinter
 {
 public:
     explicit ScriptedPrinter(std::shared_ptr<ScriptedPrompts> s) : m_s(std::move(s)) {}
-    bool print(const QTextDocument &, QWidget *) override
+    PrintOutcome print(const QTextDocument &document, QWidget *) override
     {
         ++m_s->printRequests;
-        return m_s->printAccepted;
+        if (m_s->printToPdf.isEmpty())
+            return m_s->printAccepted ? PrintOutcome::Printed : PrintOutcome::Cancelled;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_s->printToPdf);
+        return printDocumentPages(document, printer) ? PrintOutcome::Printed : PrintOutcome::Failed;
     }
     std::shared_ptr<ScriptedPrompts> m_s;
 };
@@ -53,10 +60,11 @@ class ScriptedSaveFile : public SaveFilePrompt
 {
 public:
     explicit ScriptedSaveFile(std::shared_ptr<ScriptedPrompts> s) : m_s(std::move(s)) {}
-    std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath, const QStringList &,
-                                        QWidget *) override
+    std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath,
+                                        const QStringList &filters, QWidget *) override
     {
         m_s->saveFileQuestions.append(title + QLatin1Char('|') + suggestedPath);
+        m_s->saveFileFilters.append(filters);
         return m_s->saveFileNames.isEmpty() ? std::nullopt : m_s->saveFileNames.takeFirst();
     }
     std::shared_ptr<ScriptedPrompts> m_s;

@@ -31,8 +31,14 @@ struct ScriptedPrompts
     QList<QUrl> openedUrls;
     int printRequests = 0;
     bool printAccepted = false;
-    // The titles and suggested paths of the save-file questions asked.
+    // When set, a print request prints to this PDF file the way the print
+    // dialog's printer would (Printed, or Failed when the file cannot be
+    // written).
+    QString printToPdf;
+    // The titles and suggested paths of the save-file questions asked, and
+    // the filters each offered.
     QStringList saveFileQuestions;
+    QList<QStringList> saveFileFilters;
 };
 
 // Prompts that answer from `script` (also for a whole main window).

@@ -96,6 +96,7 @@ void BoardRobot::poll()
         return;
     auto *label = board.findChild<QLabel *>(QStringLiteral("lblmessageBoard"));
     m_messages.append(label ? label->text() : QString());
+    m_colors.append(label ? label->palette().color(QPalette::WindowText) : QColor());
     QString answer = m_answer;
     auto *button = board.findChild<QLabel *>(answer);
     if (!button || !button->isVisible())

@@ -6,6 +6,7 @@
 
 #include "app/mainwindow.h"
 
+#include <QColor>
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -50,8 +51,14 @@ public:
     explicit BoardRobot(MainWindow &window, QString answer = QStringLiteral("picOK"));
     void setAnswer(const QString &button) { m_answer = button; }
     const QStringList &messages() const { return m_messages; }
+    // The text colour of each message answered.
+    const QList<QColor> &colors() const { return m_colors; }
     QString lastMessage() const { return m_messages.isEmpty() ? QString() : m_messages.last(); }
-    void clear() { m_messages.clear(); }
+    void clear()
+    {
+        m_messages.clear();
+        m_colors.clear();
+    }
     // Processes events until `count` messages have been answered or the time is up.
     bool waitForMessages(int count, int timeoutMs = 5000);
 
@@ -60,6 +67,7 @@ private:
     MessageBoard &m_board;
     QString m_answer;
     QStringList m_messages;
+    QList<QColor> m_colors;
     QTimer m_timer;
 };
 

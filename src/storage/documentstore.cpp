@@ -6,6 +6,7 @@
 #include "storage/searchindex.h"
 #include "storage/statement.h"
 #include "storage/storageerror.h"
+#include "storage/transaction.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -120,6 +121,23 @@ bool DocumentStore::moveDocument(DocNum num, DirNum folder)
                         {folder, num}, QStringLiteral("move the document"))
                .numRowsAffected()
         > 0;
+}
+
+int DocumentStore::moveDocuments(const QList<DocNum> &nums, DirNum folder)
+{
+    const QString operation = QStringLiteral("move the documents");
+    Transaction transaction(m_db.connection(), operation);
+    QSqlQuery exists = runStatement(m_db.connection(), QStringLiteral("SELECT 1 FROM DirTable WHERE DirNum = ?"),
+                                    {folder}, operation);
+    if (!exists.next())
+        throw StorageError(operation, QStringLiteral("the target folder no longer exists"));
+    int moved = 0;
+    for (DocNum num : nums)
+        moved += runStatement(m_db.connection(), QStringLiteral("UPDATE DocTable SET DirNum = ? WHERE DocNum = ?"),
+                              {folder, num}, operation)
+                     .numRowsAffected();
+    transaction.commit();
+    return moved;
 }
 
 } // namespace folio

@@ -76,11 +76,18 @@ std::optional<Folder> FolderStore::folder(DirNum num) const
 
 DirNum FolderStore::addFolder(const QString &name, DirNum parent)
 {
+    const QString operation = QStringLiteral("add the folder");
+    if (parent != 0 && !folder(parent))
+        throw StorageError(operation, QStringLiteral("the folder to hold it no longer exists"));
     const QSqlQuery q = runStatement(
         m_db.connection(), QStringLiteral("INSERT INTO DirTable (DirName, Attr, Parent, Child) VALUES (?, ?, ?, 0)"),
-        {textValue(name), attrForKind(parent == 0 ? FolderKind::Root : FolderKind::Sub), parent},
-        QStringLiteral("add the folder"));
-    return q.lastInsertId().toLongLong();
+        {textValue(name), attrForKind(parent == 0 ? FolderKind::Root : FolderKind::Sub), parent}, operation);
+    // The key is the one this insert made. The Child marker is never needed
+    // to find the row again; one left set by an interrupted earlier run is
+    // cleared so that no stored row claims to be a new one.
+    const DirNum num = q.lastInsertId().toLongLong();
+    runStatement(m_db.connection(), QStringLiteral("UPDATE DirTable SET Child = 0 WHERE Child <> 0"), {}, operation);
+    return num;
 }
 
 bool FolderStore::renameFolder(DirNum num, const QString &name)

@@ -22,7 +22,9 @@ public:
     QList<Folder> childFolders(DirNum parent) const;
     std::optional<Folder> folder(DirNum num) const;
 
-    // Adds a folder at the top level (parent 0) or under `parent`; returns its key.
+    // Adds a folder at the top level (parent 0) or under `parent`, which
+    // must exist; returns the key of the row it inserted. No row keeps the
+    // new-row marker (Child) afterwards.
     DirNum addFolder(const QString &name, DirNum parent);
     // Returns false when no such folder exists.
     bool renameFolder(DirNum num, const QString &name);

@@ -68,10 +68,6 @@ DocumentList::DocumentList(AppContext &context, QWidget *parent)
     setUniformRowHeights(true);
     setAllColumnsShowFocus(true);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
-    // A press on an entry that is already selected keeps the others
-    // selected until the release, so several entries can be dragged
-    // together. The drag itself is started here (mouseMoveEvent).
-    setDragEnabled(true);
     setColumnCount(4);
     setHeaderLabels({QStringLiteral("."), QStringLiteral("No."), QStringLiteral("Document Title"),
                      QStringLiteral("Date/Time")});

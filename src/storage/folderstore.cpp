@@ -82,12 +82,15 @@ DirNum FolderStore::addFolder(const QString &name, DirNum parent)
     const QSqlQuery q = runStatement(
         m_db.connection(), QStringLiteral("INSERT INTO DirTable (DirName, Attr, Parent, Child) VALUES (?, ?, ?, 0)"),
         {textValue(name), attrForKind(parent == 0 ? FolderKind::Root : FolderKind::Sub), parent}, operation);
-    // The key is the one this insert made. The Child marker is never needed
-    // to find the row again; one left set by an interrupted earlier run is
-    // cleared so that no stored row claims to be a new one.
-    const DirNum num = q.lastInsertId().toLongLong();
-    runStatement(m_db.connection(), QStringLiteral("UPDATE DirTable SET Child = 0 WHERE Child <> 0"), {}, operation);
-    return num;
+    // The key is the one this insert made: the Child marker is never needed
+    // to find the row again.
+    return q.lastInsertId().toLongLong();
+}
+
+void FolderStore::clearNewRowMarkers()
+{
+    runStatement(m_db.connection(), QStringLiteral("UPDATE DirTable SET Child = 0 WHERE Child <> 0"), {},
+                 QStringLiteral("clear the new-folder markers"));
 }
 
 bool FolderStore::renameFolder(DirNum num, const QString &name)

@@ -50,7 +50,10 @@ void FolderActions::addFolder()
 {
     const DirNum parent = m_tree.selectedFolder();
     DirNum num = 0;
-    if (!m_context.notices.guard([&] { num = m_context.folders.addFolder(NewFolderName, parent); }))
+    if (!m_context.notices.guard([&] {
+            num = m_context.folders.addFolder(NewFolderName, parent);
+            m_context.folders.clearNewRowMarkers();
+        }))
         return;
     if (!m_tree.addFolderNode(parent, num, NewFolderName))
         return;

@@ -118,6 +118,7 @@ private Q_SLOTS:
         QCOMPARE(folders.folder(num)->name, QStringLiteral("New Folder"));
         QCOMPARE(folders.folder(num)->parent, DirNum(7));
         QCOMPARE(folders.folder(7)->name, QStringLiteral("left over"));
+        folders.clearNewRowMarkers();
         QSqlQuery q(m_db->connection());
         QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM DirTable WHERE Child = 1")) && q.next());
         QCOMPARE(q.value(0).toInt(), 0);

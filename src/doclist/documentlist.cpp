@@ -266,6 +266,8 @@ void DocumentList::startDocumentDrag(Qt::MouseButtons held)
     m_dragging = true;
     drag->exec(Qt::MoveAction);
     m_dragging = false;
+    // The release ended the drag, not a press of this view.
+    setState(QAbstractItemView::NoState);
     drag->deleteLater();
 }
 

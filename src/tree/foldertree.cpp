@@ -205,8 +205,10 @@ void FolderTree::mousePressEvent(QMouseEvent *event)
     const QPoint pos = event->position().toPoint();
     QTreeWidgetItem *under = itemAt(pos);
     m_dragDrop.press(event->button(), pixelsToTwips(pos), dirNumOf(under));
+    // The pressed node is the selected one: a highlight left on another
+    // node would look like a second selection.
     if (event->button() == Qt::LeftButton)
-        setDropHighlight(under);
+        setDropHighlight(nullptr);
     m_pressedSelected = under && under->isSelected() ? under : nullptr;
     if (event->button() != Qt::RightButton) {
         QTreeWidget::mousePressEvent(event);
@@ -247,6 +249,8 @@ void FolderTree::startFolderDrag(DirNum num)
     m_dragging = true;
     drag->exec(Qt::MoveAction);
     m_dragging = false;
+    // The release ended the drag, not a press of this view.
+    setState(QAbstractItemView::NoState);
     drag->deleteLater();
 }
 
@@ -278,6 +282,13 @@ void FolderTree::dragMoveEvent(QDragMoveEvent *event)
     event->acceptProposedAction();
 }
 
+// A drag that leaves the tree no longer points at a folder.
+void FolderTree::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    setDropHighlight(nullptr);
+    event->accept();
+}
+
 void FolderTree::dropEvent(QDropEvent *event)
 {
     const QString base = m_dragDrop.base();
@@ -288,10 +299,11 @@ void FolderTree::dropEvent(QDropEvent *event)
         return;
     }
     event->acceptProposedAction();
+    // The drag is over, whatever becomes of the drop.
+    setDropHighlight(nullptr);
     if (m_dragDrop.dropTooSoon())
         return;
-    QTreeWidgetItem *under = itemAt(event->position().toPoint());
-    setDropHighlight(under);
+    const QTreeWidgetItem *under = itemAt(event->position().toPoint());
     // Both may rebuild the tree: `under` is not used afterwards.
     if (folder)
         m_dragDrop.dropFolder(*folder, dirNumOf(under), lineageOf(under));

@@ -6,7 +6,6 @@
 #include "storage/searchindex.h"
 #include "storage/statement.h"
 #include "storage/storageerror.h"
-#include "storage/transaction.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -126,17 +125,20 @@ bool DocumentStore::moveDocument(DocNum num, DirNum folder)
 int DocumentStore::moveDocuments(const QList<DocNum> &nums, DirNum folder)
 {
     const QString operation = QStringLiteral("move the documents");
-    Transaction transaction(m_db.connection(), operation);
-    QSqlQuery exists = runStatement(m_db.connection(), QStringLiteral("SELECT 1 FROM DirTable WHERE DirNum = ?"),
-                                    {folder}, operation);
-    if (!exists.next())
-        throw StorageError(operation, QStringLiteral("the target folder no longer exists"));
+    Savepoint change(m_db.connection(), operation);
+    {
+        QSqlQuery exists = runStatement(m_db.connection(), QStringLiteral("SELECT 1 FROM DirTable WHERE DirNum = ?"),
+                                        {folder}, operation);
+        if (!exists.next())
+            throw StorageError(operation, QStringLiteral("the target folder no longer exists"));
+    }
+    // The index holds title and text only: moving leaves it as it is.
     int moved = 0;
     for (DocNum num : nums)
         moved += runStatement(m_db.connection(), QStringLiteral("UPDATE DocTable SET DirNum = ? WHERE DocNum = ?"),
                               {folder, num}, operation)
                      .numRowsAffected();
-    transaction.commit();
+    change.release();
     return moved;
 }
 

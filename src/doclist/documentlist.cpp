@@ -1,17 +1,22 @@
 #include "doclist/documentlist.h"
 
+#include "doclist/documentdrag.h"
 #include "shell/appcontext.h"
 #include "shell/appstate.h"
 #include "shell/busyscope.h"
+#include "shell/dragpayload.h"
 #include "shell/notices.h"
 #include "shell/displaytext.h"
 #include "shell/session.h"
 #include "shell/twips.h"
+#include "storage/database.h"
 #include "storage/documentstore.h"
 #include "storage/nameorder.h"
 
+#include <QDrag>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QStyle>
 
@@ -269,6 +274,30 @@ void DocumentList::mouseReleaseEvent(QMouseEvent *event)
     QTreeWidget::mouseReleaseEvent(event);
     if (event->button() == Qt::RightButton && m_documentMenu)
         m_documentMenu->popup(event->globalPosition().toPoint());
+}
+
+void DocumentList::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_dragging && mayStartDocumentDrag(!selectedItems().isEmpty(), event->buttons()))
+        startDocumentDrag(event->buttons());
+    else
+        QTreeWidget::mouseMoveEvent(event);
+}
+
+// The selected entries, in list order, go to the folder tree, which moves
+// them when they are dropped on a folder.
+void DocumentList::startDocumentDrag(Qt::MouseButtons held)
+{
+    auto *drag = new QDrag(this);
+    drag->setMimeData(documentsMimeData(m_context.db.filePath(), selectedDocNums()));
+    drag->setPixmap(dragPicture(style(), !held.testFlag(Qt::LeftButton)));
+    Q_EMIT dragStarting(drag->mimeData());
+    m_dragging = true;
+    drag->exec(Qt::MoveAction);
+    m_dragging = false;
+    // The release ended the drag, not a press of this view.
+    setState(QAbstractItemView::NoState);
+    drag->deleteLater();
 }
 
 } // namespace folio

@@ -5,6 +5,7 @@
 #include <QTreeWidget>
 
 class QMenu;
+class QMimeData;
 
 namespace folio {
 
@@ -48,8 +49,13 @@ public:
     void deleteDocuments();
     void setDocumentMenu(QMenu *menu) { m_documentMenu = menu; }
 
+Q_SIGNALS:
+    // A drag of the selected documents begins, carrying `data`.
+    void dragStarting(const QMimeData *data);
+
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
@@ -59,12 +65,14 @@ private:
     void followDocument(DocNum num);
     void noteEntrySelection();
     void clearAfterReopen();
+    void startDocumentDrag(Qt::MouseButtons held);
 
     AppContext &m_context;
     QMenu *m_documentMenu = nullptr;
     QIcon m_documentIcon;
     QTreeWidgetItem *m_pressedCurrent = nullptr;
     QTreeWidgetItem *m_openedEntry = nullptr;   // the entry opened last, until the next refill
+    bool m_dragging = false;
     bool m_sorted = false;
     int m_sortKey = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

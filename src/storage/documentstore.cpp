@@ -134,4 +134,24 @@ bool DocumentStore::moveDocument(DocNum num, DirNum folder)
         > 0;
 }
 
+int DocumentStore::moveDocuments(const QList<DocNum> &nums, DirNum folder)
+{
+    const QString operation = QStringLiteral("move the documents");
+    Savepoint change(m_db.connection(), operation);
+    {
+        QSqlQuery exists = runStatement(m_db.connection(), QStringLiteral("SELECT 1 FROM DirTable WHERE DirNum = ?"),
+                                        {folder}, operation);
+        if (!exists.next())
+            throw StorageError(operation, QStringLiteral("the target folder no longer exists"));
+    }
+    // The index holds title and text only: moving leaves it as it is.
+    int moved = 0;
+    for (DocNum num : nums)
+        moved += runStatement(m_db.connection(), QStringLiteral("UPDATE DocTable SET DirNum = ? WHERE DocNum = ?"),
+                              {folder, num}, operation)
+                     .numRowsAffected();
+    change.release();
+    return moved;
+}
+
 } // namespace folio

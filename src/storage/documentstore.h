@@ -45,6 +45,11 @@ public:
     int deleteDocuments(const QList<DocNum> &nums);
     // Returns false when no such document exists.
     bool moveDocument(DocNum num, DirNum folder);
+    // Moves the documents into `folder` all together or not at all; the
+    // folder must exist (a document filed under a missing folder could not
+    // be reached). Returns how many were moved: documents deleted
+    // meanwhile are skipped.
+    int moveDocuments(const QList<DocNum> &nums, DirNum folder);
 
 private:
     Database &m_db;

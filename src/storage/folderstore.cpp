@@ -76,11 +76,21 @@ std::optional<Folder> FolderStore::folder(DirNum num) const
 
 DirNum FolderStore::addFolder(const QString &name, DirNum parent)
 {
+    const QString operation = QStringLiteral("add the folder");
+    if (parent != 0 && !folder(parent))
+        throw StorageError(operation, QStringLiteral("the folder to hold it no longer exists"));
     const QSqlQuery q = runStatement(
         m_db.connection(), QStringLiteral("INSERT INTO DirTable (DirName, Attr, Parent, Child) VALUES (?, ?, ?, 0)"),
-        {textValue(name), attrForKind(parent == 0 ? FolderKind::Root : FolderKind::Sub), parent},
-        QStringLiteral("add the folder"));
+        {textValue(name), attrForKind(parent == 0 ? FolderKind::Root : FolderKind::Sub), parent}, operation);
+    // The key is the one this insert made: the Child marker is never needed
+    // to find the row again.
     return q.lastInsertId().toLongLong();
+}
+
+void FolderStore::clearNewRowMarkers()
+{
+    runStatement(m_db.connection(), QStringLiteral("UPDATE DirTable SET Child = 0 WHERE Child <> 0"), {},
+                 QStringLiteral("clear the new-folder markers"));
 }
 
 bool FolderStore::renameFolder(DirNum num, const QString &name)

@@ -22,8 +22,14 @@ public:
     QList<Folder> childFolders(DirNum parent) const;
     std::optional<Folder> folder(DirNum num) const;
 
-    // Adds a folder at the top level (parent 0) or under `parent`; returns its key.
+    // Adds a folder at the top level (parent 0) or under `parent`, which
+    // must exist; returns the key of the row it inserted. Its new-row
+    // marker (Child) is 0.
     DirNum addFolder(const QString &name, DirNum parent);
+    // Resets the new-row marker that an interrupted run of an earlier
+    // program may have left on some rows. One pass over the table: called
+    // after the user adds a folder, not for every row a tool writes.
+    void clearNewRowMarkers();
     // Returns false when no such folder exists.
     bool renameFolder(DirNum num, const QString &name);
     // True when the folder holds sub-folders or documents.

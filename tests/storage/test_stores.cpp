@@ -106,6 +106,46 @@ private Q_SLOTS:
         QVERIFY(folders.allFolders().isEmpty());
     }
 
+    // The key comes from the row the insert made, not from a marker that an
+    // interrupted earlier run may have left set on another row.
+    void newFolderKeyIgnoresStaleMarker()
+    {
+        m_folder->exec(QStringLiteral(
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent, Child) VALUES (7, 'left over', 'R', 0, 1)"));
+        FolderStore folders(*m_db);
+        const DirNum num = folders.addFolder(QStringLiteral("New Folder"), 7);
+        QVERIFY(num > 7);
+        QCOMPARE(folders.folder(num)->name, QStringLiteral("New Folder"));
+        QCOMPARE(folders.folder(num)->parent, DirNum(7));
+        QCOMPARE(folders.folder(7)->name, QStringLiteral("left over"));
+        folders.clearNewRowMarkers();
+        QSqlQuery q(m_db->connection());
+        QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM DirTable WHERE Child = 1")) && q.next());
+        QCOMPARE(q.value(0).toInt(), 0);
+        // A parent that is gone would leave the new folder out of reach.
+        QVERIFY_THROWS_EXCEPTION(StorageError, folders.addFolder(QStringLiteral("x"), 9999));
+        QCOMPARE(folders.allFolders().size(), 2);
+    }
+
+    void movingSeveralDocuments()
+    {
+        FolderStore folders(*m_db);
+        DocumentStore documents(*m_db);
+        const DirNum from = folders.addFolder(QStringLiteral("from"), 0);
+        const DirNum to = folders.addFolder(QStringLiteral("to"), 0);
+        QList<DocNum> docs;
+        for (int i = 0; i < 3; ++i)
+            docs << documents.addDocument(from, QStringLiteral("d%1").arg(i), QString(), QString());
+        // Into a folder that does not exist: nothing moves.
+        QVERIFY_THROWS_EXCEPTION(StorageError, documents.moveDocuments(docs, 9999));
+        QCOMPARE(documents.listDocuments(from).size(), 3);
+        // A document deleted meanwhile is skipped; the others move.
+        QVERIFY(documents.deleteDocument(docs.at(1)));
+        QCOMPARE(documents.moveDocuments(docs, to), 2);
+        QVERIFY(documents.listDocuments(from).isEmpty());
+        QCOMPARE(documents.listDocuments(to).size(), 2);
+    }
+
     void movingFolders()
     {
         FolderStore folders(*m_db);

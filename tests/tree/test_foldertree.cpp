@@ -6,11 +6,13 @@
 #include "doclist/documentlist.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
+#include "treetesting.h"
 
 #include <QMenu>
 #include <QTest>
 
 using namespace folio;
+using folio::test::nodeAt;
 using folio::test::ProgramFolder;
 
 namespace {
@@ -22,24 +24,6 @@ QStringList childNames(QTreeWidgetItem *parent, QTreeWidget *tree)
     for (int i = 0; i < n; ++i)
         names << (parent ? parent->child(i) : tree->topLevelItem(i))->text(0);
     return names;
-}
-
-QTreeWidgetItem *findItem(QTreeWidget *tree, const QString &path)
-{
-    QTreeWidgetItem *item = nullptr;
-    for (const QString &name : path.split(QLatin1Char('/'))) {
-        const int n = item ? item->childCount() : tree->topLevelItemCount();
-        QTreeWidgetItem *next = nullptr;
-        for (int i = 0; i < n && !next; ++i) {
-            QTreeWidgetItem *c = item ? item->child(i) : tree->topLevelItem(i);
-            if (c->text(0) == name)
-                next = c;
-        }
-        item = next;
-        if (!item)
-            return nullptr;
-    }
-    return item;
 }
 
 } // namespace
@@ -80,13 +64,13 @@ private Q_SLOTS:
         QVERIFY(window);
         QTreeWidget *tree = window->findChild<QTreeWidget *>(QStringLiteral("TreeView1"));
         QCOMPARE(childNames(nullptr, tree), QStringList({"a", "b", "C top"}));
-        QCOMPARE(childNames(findItem(tree, "a"), tree), QStringList({"Alpha", "zulu"}));
-        QCOMPARE(childNames(findItem(tree, "a/Alpha"), tree), QStringList({"X", "y"}));
+        QCOMPARE(childNames(nodeAt(tree, "a"), tree), QStringList({"Alpha", "zulu"}));
+        QCOMPARE(childNames(nodeAt(tree, "a/Alpha"), tree), QStringList({"X", "y"}));
         int count = 0;
         for (QTreeWidgetItemIterator it(tree); *it; ++it)
             ++count;
         QCOMPARE(count, 7);
-        QCOMPARE(FolderTree::dirNumOf(findItem(tree, "a/Alpha/y")), DirNum(5));
+        QCOMPARE(FolderTree::dirNumOf(nodeAt(tree, "a/Alpha/y")), DirNum(5));
 
         // The rows that cannot be placed are not hidden silently.
         folio::test::BoardRobot robot(*window);
@@ -137,7 +121,7 @@ private Q_SLOTS:
         QCOMPARE(window->state().currentDirNum(), DirNum(0));
 
         tree.expandAll();
-        QTreeWidgetItem *deep = findItem(&tree, "Work/Projects/It's \"new\"");
+        QTreeWidgetItem *deep = nodeAt(&tree, "Work/Projects/It's \"new\"");
         QVERIFY(deep);
         const QRect r = tree.visualItemRect(deep);
         QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, r.center());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "storage/sqlitehandle.h"
 #include "storage/storageerror.h"
 
 #include <QSqlDatabase>
@@ -11,12 +12,18 @@ namespace folio {
 // A change that is kept whole: everything between construction and
 // release() is written together or not at all. Unlike Transaction it may
 // run inside a transaction the caller already holds (the generator writes
-// hundreds of documents in one), and then becomes part of it.
+// hundreds of documents in one), and then becomes part of it. On its own it
+// opens a transaction that takes the write lock at once, for the reason
+// given at Transaction.
 class Savepoint
 {
 public:
     Savepoint(QSqlDatabase db, QString operation) : m_db(std::move(db)), m_operation(std::move(operation))
     {
+        sqlite3 *handle = sqliteHandle(m_db);
+        m_outermost = handle && sqlite3_get_autocommit(handle);
+        if (m_outermost)
+            run(QStringLiteral("BEGIN IMMEDIATE"));
         run(QStringLiteral("SAVEPOINT folio_change"));
     }
     ~Savepoint()
@@ -26,6 +33,8 @@ public:
         QSqlQuery rollback(m_db);
         rollback.exec(QStringLiteral("ROLLBACK TO folio_change"));
         rollback.exec(QStringLiteral("RELEASE folio_change"));
+        if (m_outermost)
+            rollback.exec(QStringLiteral("ROLLBACK"));
     }
     Savepoint(const Savepoint &) = delete;
     Savepoint &operator=(const Savepoint &) = delete;
@@ -33,6 +42,8 @@ public:
     void release()
     {
         run(QStringLiteral("RELEASE folio_change"));
+        if (m_outermost)
+            run(QStringLiteral("COMMIT"));
         m_done = true;
     }
 
@@ -47,6 +58,7 @@ private:
     QSqlDatabase m_db;
     QString m_operation;
     bool m_done = false;
+    bool m_outermost = false;
 };
 
 } // namespace folio

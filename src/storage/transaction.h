@@ -4,18 +4,25 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 
 namespace folio {
 
 // A transaction that rolls back unless committed, so an exception in the
 // middle of a change leaves the file as it was.
+//
+// It takes the write lock at once (BEGIN IMMEDIATE). A deferred transaction
+// that reads first and writes later cannot wait for another writer (the
+// search indexer in the background): SQLite would fail it at once with
+// "database is locked" instead of letting the busy timeout wait.
 class Transaction
 {
 public:
     Transaction(QSqlDatabase db, QString operation) : m_db(std::move(db)), m_operation(std::move(operation))
     {
-        if (!m_db.transaction())
-            throw StorageError(m_operation, m_db.lastError().text());
+        QSqlQuery begin(m_db);
+        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            throw StorageError(m_operation, begin.lastError().databaseText());
     }
     ~Transaction()
     {

@@ -11,6 +11,11 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
+#include <sqlite3.h>
+#include <thread>
+
 using namespace folio;
 using folio::test::ProgramFolder;
 
@@ -144,6 +149,56 @@ private Q_SLOTS:
         QCOMPARE(documents.moveDocuments(docs, to), 2);
         QVERIFY(documents.listDocuments(from).isEmpty());
         QCOMPARE(documents.listDocuments(to).size(), 2);
+    }
+
+    // Another writer on the file (the search indexer in the background)
+    // holding the write lock for a moment: a change that reads before it
+    // writes waits for it instead of failing with "database is locked".
+    void changesWaitForAnotherWriter()
+    {
+        FolderStore folders(*m_db);
+        DocumentStore documents(*m_db);
+        const DirNum from = folders.addFolder(QStringLiteral("from"), 0);
+        const DirNum to = folders.addFolder(QStringLiteral("to"), 0);
+        const DocNum doc = documents.addDocument(from, QStringLiteral("d"), QString(), QString());
+
+        // 1 once the lock is held, 2 when it could not be taken.
+        const auto holdWriteLock = [&](std::atomic<int> &held) {
+            return std::thread([&held, path = m_db->filePath().toStdString()] {
+                sqlite3 *other = nullptr;
+                sqlite3_open_v2(path.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr);
+                const int rc = sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+                held = (rc == SQLITE_OK) ? 1 : 2;
+                held.notify_all();
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+                sqlite3_close(other);
+            });
+        };
+        std::atomic<int> held = 0;
+        std::thread writer = holdWriteLock(held);
+        held.wait(0);
+        QCOMPARE(held.load(), 1);
+        try {
+            QCOMPARE(documents.moveDocuments({doc}, to), 1);
+        } catch (const StorageError &e) {
+            writer.join();
+            QFAIL(qPrintable(e.userText()));
+        }
+        writer.join();
+
+        held = 0;
+        writer = holdWriteLock(held);
+        held.wait(0);
+        QCOMPARE(held.load(), 1);
+        try {
+            QCOMPARE(documents.deleteDocuments({doc}), 1);
+        } catch (const StorageError &e) {
+            writer.join();
+            QFAIL(qPrintable(e.userText()));
+        }
+        writer.join();
+        QVERIFY(documents.listDocuments(to).isEmpty());
     }
 
     void movingFolders()

@@ -13,6 +13,7 @@ QList<BenchCase> benchCases()
     return {
         {QStringLiteral("startup"), measureStartup},
         {QStringLiteral("tree"), measureTreeLoad},
+        {QStringLiteral("expand"), measureTreeExpand},
         {QStringLiteral("switch"), measureFolderSwitch},
         {QStringLiteral("document"), measureDocumentOpenSave},
         {QStringLiteral("search"), measureSearch},

@@ -6,25 +6,48 @@
 #include "runner/resulttable.h"
 #include "tree/foldertree.h"
 
-#include <QTreeWidgetItemIterator>
+#include "storage/database.h"
+#include "storage/folderindex.h"
+
+#include <QSqlQuery>
 
 namespace folio::bench {
 
 namespace {
 
 constexpr int TreeLoadRuns = 5;    // per round
+constexpr int TreeExpandRuns = 5;
+constexpr int WideFolderChildren = 5000;
 constexpr int FolderSwitchRuns = 10;
 
 // A folder without documents to leave for between runs, so that every run
 // switches from a short list to the long one, as a user clicking around does.
-QTreeWidgetItem *emptyFolderItem(MainWindow &window, DirNum avoid)
+DirNum emptyFolder(MainWindow &window, DirNum avoid)
 {
-    for (QTreeWidgetItemIterator it(&window.folderTree()); *it; ++it) {
-        const DirNum num = FolderTree::dirNumOf(*it);
-        if (num != avoid && window.context().documents.listDocuments(num).isEmpty())
-            return *it;
+    const FolderIndex &folders = window.folderTree().folderModel().folders();
+    for (int slot = 0; slot < folders.slotCount(); ++slot) {
+        const DirNum num = folders.num(slot);
+        if (folders.isShown(slot) && num != avoid && window.context().documents.listDocuments(num).isEmpty())
+            return num;
     }
-    return nullptr;
+    return 0;
+}
+
+// Adds a top-level folder holding `children` sub-folders inside the open
+// transaction; returns its number.
+DirNum addWideFolder(QSqlDatabase db, int children)
+{
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("INSERT INTO DirTable (DirName, Attr, Parent, Child) VALUES ('Wide folder', 'R', 0, 0)"));
+    const DirNum wide = q.lastInsertId().toLongLong();
+    q.prepare(QStringLiteral("INSERT INTO DirTable (DirName, Attr, Parent, Child) VALUES (?, 'D', ?, 0)"));
+    for (int i = 0; i < children; ++i) {
+        // Names out of order, so that the tree has to sort them.
+        q.addBindValue(QStringLiteral("Sub-folder %1").arg((i * 7919) % children));
+        q.addBindValue(wide);
+        q.exec();
+    }
+    return wide;
 }
 
 } // namespace
@@ -43,6 +66,45 @@ void measureTreeLoad(BenchSession &session, ResultTable &table)
                                                               : Goal::below(300, QStringLiteral("< 300 ms"))}));
 }
 
+// A top-level folder of 5,000 sub-folders, added to the work copy inside a
+// transaction that is rolled back afterwards, so that no other row sees it.
+// Before each run the tree is read again (untimed), so every expansion
+// orders the sub-folders anew.
+void measureTreeExpand(BenchSession &session, ResultTable &table)
+{
+    const QString operation = QStringLiteral("expand a folder of 5,000 sub-folders");
+    const QList<Goal> goal{Goal::below(50, QStringLiteral("≤ 50 ms"))};
+    MainWindow &window = session.window();
+    FolderTree &tree = window.folderTree();
+    QSqlDatabase db = window.database().connection();
+    if (!db.transaction()) {
+        table.add(BenchRow::failed("tree-expand", operation, QStringLiteral("no transaction"), goal));
+        return;
+    }
+    const DirNum wide = addWideFolder(db, WideFolderChildren);
+    QModelIndex at;
+    const QList<double> samples = timeRuns(
+        session.runsPerRound(TreeExpandRuns),
+        [&] {
+            tree.expand(at);
+            tree.viewport()->repaint();
+        },
+        [&] {
+            tree.loadRootFolders();
+            at = tree.indexForFolder(wide);
+        });
+    const int shown = tree.model()->rowCount(at);
+    db.rollback();
+    tree.loadRootFolders();
+    if (shown != WideFolderChildren) {
+        table.add(BenchRow::failed("tree-expand", operation,
+                                   QStringLiteral("the folder shows %1 sub-folders").arg(shown), goal));
+        return;
+    }
+    table.add(BenchRow::measured("tree-expand", operation,
+                                 QStringLiteral("%1 folders").arg(session.manifest().config.folders), samples, goal));
+}
+
 void measureFolderSwitch(BenchSession &session, ResultTable &table)
 {
     const Manifest &m = session.manifest();
@@ -50,9 +112,9 @@ void measureFolderSwitch(BenchSession &session, ResultTable &table)
     const QList<Goal> goal{Goal::below(50, QStringLiteral("< 50 ms"))};
     MainWindow &window = session.window();
     FolderTree &tree = window.folderTree();
-    QTreeWidgetItem *target = tree.itemForFolder(m.switchFolder);
-    QTreeWidgetItem *rest = emptyFolderItem(window, m.switchFolder);
-    if (!target || !rest) {
+    const QModelIndex target = tree.indexForFolder(m.switchFolder);
+    const QModelIndex rest = tree.indexForFolder(emptyFolder(window, m.switchFolder));
+    if (!target.isValid() || !rest.isValid()) {
         table.add(BenchRow::failed("folder-switch", operation, QStringLiteral("the folders were not found in the tree"), goal));
         return;
     }
@@ -60,10 +122,10 @@ void measureFolderSwitch(BenchSession &session, ResultTable &table)
     const QList<double> samples = timeRuns(
         FolderSwitchRuns,
         [&] {
-            tree.setCurrentItem(target);
+            tree.setCurrentIndex(target);
             list.viewport()->repaint();
         },
-        [&] { tree.setCurrentItem(rest); });
+        [&] { tree.setCurrentIndex(rest); });
     if (list.topLevelItemCount() != m.switchFolderDocuments) {
         table.add(BenchRow::failed("folder-switch", operation,
                                    QStringLiteral("the list shows %1 documents, the folder holds %2")

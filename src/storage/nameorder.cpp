@@ -46,6 +46,11 @@ int compareNames(QStringView a, QStringView b)
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
+QCollatorSortKey nameSortKey(const QString &name)
+{
+    return collator().sortKey(name);
+}
+
 bool registerNameOrder(QSqlDatabase &db)
 {
     sqlite3 *sqlite = sqliteHandle(db);

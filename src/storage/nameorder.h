@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCollatorSortKey>
 #include <QString>
 
 class QSqlDatabase;
@@ -18,5 +19,9 @@ bool registerNameOrder(QSqlDatabase &db);
 
 // The same comparison, for sorting in memory (negative, zero, positive).
 int compareNames(QStringView a, QStringView b);
+
+// A key that compares as compareNames() does: made once per name, it makes
+// sorting many names cheap. Keys are only comparable with each other.
+QCollatorSortKey nameSortKey(const QString &name);
 
 } // namespace folio

@@ -26,9 +26,9 @@ qint64 steadyMs()
 
 } // namespace
 
-FolderDragDrop::FolderDragDrop(AppContext &context, std::function<void()> rebuildTree)
+FolderDragDrop::FolderDragDrop(AppContext &context, TreeAfterMove treeAfterMove)
     : m_context(context)
-    , m_rebuildTree(std::move(rebuildTree))
+    , m_treeAfterMove(std::move(treeAfterMove))
     , m_clock(&steadyMs)
 {
 }
@@ -67,8 +67,8 @@ bool FolderDragDrop::dropFolder(DirNum moved, DirNum target, const QList<DirNum>
         if (!m_context.notices.guard([&] { m_context.folders.moveFolder(moved, *parent); }))
             return false;
     }
-    if (m_rebuildTree)
-        m_rebuildTree();
+    if (m_treeAfterMove)
+        m_treeAfterMove(moved, *parent);
     m_context.state.navigateTo(moved, 0);
     return true;
 }

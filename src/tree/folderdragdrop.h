@@ -18,8 +18,10 @@ class FolderDragDrop
 public:
     using Clock = std::function<qint64()>;
 
-    // `rebuildTree` reads the whole tree again after a folder moved.
-    FolderDragDrop(AppContext &context, std::function<void()> rebuildTree);
+    // Rebuilds the tree after folder `moved` went under `parent` (0: top level).
+    using TreeAfterMove = std::function<void(DirNum moved, DirNum parent)>;
+
+    FolderDragDrop(AppContext &context, TreeAfterMove treeAfterMove);
 
     // Milliseconds on a steady clock; a test may set its own.
     void setClock(Clock clock) { m_clock = std::move(clock); }
@@ -44,7 +46,7 @@ public:
 
 private:
     AppContext &m_context;
-    std::function<void()> m_rebuildTree;
+    TreeAfterMove m_treeAfterMove;
     Clock m_clock;
     std::optional<TreePress> m_lastPress;
     DirNum m_dragSource = 0;

@@ -14,25 +14,24 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QHash>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 
 namespace folio {
 
 FolderTree::FolderTree(AppContext &context, QWidget *parent)
-    : QTreeWidget(parent)
+    : QTreeView(parent)
     , m_context(context)
-    , m_dragDrop(context, [this] { loadRootFolders(); })
+    , m_dragDrop(context, [this](DirNum moved, DirNum parent) { rebuildAfterMove(moved, parent); })
 {
     setObjectName(QStringLiteral("TreeView1"));
     setToolTip(QStringLiteral("Document Folder Area"));
     setHeaderHidden(true);
-    setColumnCount(1);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformRowHeights(true);
     setAnimated(false);
@@ -40,152 +39,95 @@ FolderTree::FolderTree(AppContext &context, QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
-    m_folderIcon.addPixmap(style()->standardPixmap(QStyle::SP_DirClosedIcon), QIcon::Normal);
-    m_folderIcon.addPixmap(style()->standardPixmap(QStyle::SP_DirOpenIcon), QIcon::Selected);
+    QIcon folderIcon;
+    folderIcon.addPixmap(style()->standardPixmap(QStyle::SP_DirClosedIcon), QIcon::Normal);
+    folderIcon.addPixmap(style()->standardPixmap(QStyle::SP_DirOpenIcon), QIcon::Selected);
+    m_model.setFolderIcon(folderIcon);
+    setModel(&m_model);
 
     // The selection, not the focus: a tree that merely receives the focus
     // gets a current node without selecting it.
-    connect(this, &QTreeWidget::itemSelectionChanged, this, [this] { selectionHandling(); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_quietSelection)
+            selectionHandling();
+    });
     // A click on the node that is already selected reads its list again.
-    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
-        if (item == m_pressedSelected)
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
+        if (m_pressedSelected != 0 && dirNumOf(index) == m_pressedSelected)
             selectionHandling();
     });
     connect(&m_context.state, &AppState::folderSelected, this, &FolderTree::followFolder);
     connect(&m_context.session, &Session::reopened, this, &FolderTree::reloadAfterReopen);
 }
 
-DirNum FolderTree::dirNumOf(const QTreeWidgetItem *item)
-{
-    return item ? item->data(0, DirNumRole).toLongLong() : 0;
-}
-
-QTreeWidgetItem *FolderTree::makeItem(DirNum num, const QString &name) const
-{
-    auto *item = new QTreeWidgetItem(QStringList(name));
-    item->setData(0, DirNumRole, num);
-    item->setIcon(0, m_folderIcon);
-    item->setFlags(item->flags() | Qt::ItemIsEditable);
-    return item;
-}
-
 bool FolderTree::loadRootFolders()
 {
     BusyScope busy(m_context.status);
-    QList<Folder> folders;
-    if (!m_context.notices.guard([&] { folders = m_context.folders.allFolders(); }))
+    FolderIndex folders(MaxDepth);
+    if (!m_context.notices.guard([&] { folders.read(m_context.db); }))
         return false;  // keep showing what was there
 
-    // Children of every folder, in the name order the query returned.
-    QHash<DirNum, QList<int>> children;
-    QList<int> roots;
-    for (int i = 0; i < folders.size(); ++i) {
-        const Folder &f = folders.at(i);
-        if (f.kind == FolderKind::Root)
-            roots.append(i);
-        else if (f.kind == FolderKind::Sub)
-            children[f.parent].append(i);
-    }
-
-    // Build the whole tree off-screen, without recursion: a stack of
-    // (item, folder, depth). Each folder is placed once, so a damaged file
-    // with a cycle of parents cannot loop.
-    struct Pending { QTreeWidgetItem *item; DirNum num; int depth; };  // item null: hidden
-    QList<QTreeWidgetItem *> topItems;
-    QList<Pending> stack;
-    QSet<DirNum> placed;
-    m_hiddenTooDeep = 0;
-    for (int index : roots) {
-        const Folder &f = folders.at(index);
-        if (placed.contains(f.num))
-            continue;
-        placed.insert(f.num);
-        topItems.append(makeItem(f.num, f.name));
-        stack.append({topItems.last(), f.num, 1});
-    }
-    while (!stack.isEmpty()) {
-        const Pending p = stack.takeLast();
-        const QList<int> kids = children.value(p.num);
-        for (int index : kids) {
-            const Folder &f = folders.at(index);
-            if (placed.contains(f.num))
-                continue;
-            placed.insert(f.num);
-            if (!p.item) {
-                stack.append({nullptr, f.num, p.depth + 1});
-                continue;
-            }
-            // Too deep: counted with everything below it, not shown.
-            QTreeWidgetItem *child = p.depth >= MaxDepth ? nullptr : makeItem(f.num, f.name);
-            if (child)
-                p.item->addChild(child);
-            else
-                ++m_hiddenTooDeep;
-            stack.append({child, f.num, p.depth + 1});
-        }
-    }
-    // What is left hangs under no top-level folder: its parent is missing,
-    // or it sits in a circle of folders inside each other.
-    m_unplaced = int(folders.size() - placed.size());
-
-    const QSignalBlocker blocker(this);
-    m_pressedSelected = nullptr;
-    m_dropHighlight = nullptr;
-    clear();
-    addTopLevelItems(topItems);
-    if (QTreeWidgetItem *current = itemForFolder(m_context.state.currentDirNum()))
-        setCurrentItem(current);
-    if (m_hiddenTooDeep > 0)
+    m_pressedSelected = 0;
+    m_model.resetFolders(std::move(folders));
+    reselectCurrent();
+    if (hiddenTooDeep() > 0)
         m_context.notices.failure(
             QStringLiteral("Some folders are nested more than %1 levels deep and are not shown.").arg(MaxDepth));
-    if (m_unplaced > 0)
+    if (unplaced() > 0)
         m_context.notices.failure(
             QStringLiteral("%1 folder(s) cannot be shown: their parent folder is missing or they lie inside each "
                            "other. They and their documents are kept in the database, and compaction and backups "
                            "keep them too.")
-                .arg(m_unplaced));
+                .arg(unplaced()));
     return true;
 }
 
-QTreeWidgetItem *FolderTree::itemForFolder(DirNum num) const
+// A folder moved by dragging: the tree is built again in name order from
+// the index, without reading every row again.
+void FolderTree::rebuildAfterMove(DirNum moved, DirNum parent)
 {
-    if (num == 0)
-        return nullptr;
-    for (QTreeWidgetItemIterator it(const_cast<FolderTree *>(this)); *it; ++it)
-        if (dirNumOf(*it) == num)
-            return *it;
-    return nullptr;
+    m_pressedSelected = 0;
+    m_model.moveFolder(moved, parent);
+    reselectCurrent();
 }
 
-QString FolderTree::fullPath(const QTreeWidgetItem *item)
+void FolderTree::reselectCurrent()
+{
+    const QModelIndex current = indexForFolder(m_context.state.currentDirNum());
+    if (!current.isValid())
+        return;
+    const QScopedValueRollback<bool> quiet(m_quietSelection, true);
+    setCurrentIndex(current);
+}
+
+QString FolderTree::fullPath(const QModelIndex &index)
 {
     QStringList names;
-    for (; item; item = item->parent())
-        names.prepend(item->text(0));
+    for (QModelIndex at = index; at.isValid(); at = at.parent())
+        names.prepend(at.data().toString());
     return names.join(QLatin1Char('/'));
 }
 
 void FolderTree::selectionHandling()
 {
-    const QList<QTreeWidgetItem *> selected = selectedItems();
-    m_context.state.selectFolder(selected.isEmpty() ? 0 : dirNumOf(selected.first()));
+    m_context.state.selectFolder(selectedFolder());
 }
 
 void FolderTree::followFolder(DirNum num)
 {
-    QTreeWidgetItem *item = itemForFolder(num);
-    if (!item) {
+    const QModelIndex index = indexForFolder(num);
+    if (!index.isValid()) {
         m_context.status.showCurrentFolder(QString());
         return;
     }
-    if (!item->isSelected() || currentItem() != item) {
-        const QSignalBlocker blocker(this);
-        for (QTreeWidgetItem *up = item->parent(); up; up = up->parent())
-            up->setExpanded(true);
-        setCurrentItem(item);
-        scrollToItem(item);
+    if (!selectionModel()->isSelected(index) || currentIndex() != index) {
+        const QScopedValueRollback<bool> quiet(m_quietSelection, true);
+        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+            expand(up);
+        setCurrentIndex(index);
+        scrollTo(index);
     }
-    m_context.status.showCurrentFolder(fullPath(item));
+    m_context.status.showCurrentFolder(fullPath(index));
 }
 
 // The file under the tree was replaced: its folders are read anew and none
@@ -193,7 +135,7 @@ void FolderTree::followFolder(DirNum num)
 void FolderTree::reloadAfterReopen()
 {
     {
-        const QSignalBlocker blocker(this);
+        const QScopedValueRollback<bool> quiet(m_quietSelection, true);
         clearSelection();
     }
     loadRootFolders();
@@ -203,22 +145,22 @@ void FolderTree::reloadAfterReopen()
 void FolderTree::mousePressEvent(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
-    QTreeWidgetItem *under = itemAt(pos);
+    const QModelIndex under = indexAt(pos);
     m_dragDrop.press(event->button(), pixelsToTwips(pos), dirNumOf(under));
     // The pressed node is the selected one: a highlight left on another
     // node would look like a second selection.
     if (event->button() == Qt::LeftButton)
-        setDropHighlight(nullptr);
-    m_pressedSelected = under && under->isSelected() ? under : nullptr;
+        setDropHighlight({});
+    m_pressedSelected = under.isValid() && selectionModel()->isSelected(under) ? dirNumOf(under) : 0;
     if (event->button() != Qt::RightButton) {
-        QTreeWidget::mousePressEvent(event);
+        QTreeView::mousePressEvent(event);
         // A click where there is no folder, with none selected, says so.
-        if (!under && selectedItems().isEmpty())
+        if (!under.isValid() && !selectionModel()->hasSelection())
             selectionHandling();
         return;
     }
-    if (under)
-        setCurrentItem(under);
+    if (under.isValid())
+        setCurrentIndex(under);
     if (m_folderMenu)
         m_folderMenu->popup(event->globalPosition().toPoint());
 }
@@ -228,7 +170,7 @@ void FolderTree::mousePressEvent(QMouseEvent *event)
 void FolderTree::mouseMoveEvent(QMouseEvent *event)
 {
     if (!event->buttons().testFlag(Qt::LeftButton)) {
-        QTreeWidget::mouseMoveEvent(event);
+        QTreeView::mouseMoveEvent(event);
         return;
     }
     const DirNum num = m_dragDrop.folderToDrag(pixelsToTwips(event->position().toPoint()), event->buttons());
@@ -238,10 +180,10 @@ void FolderTree::mouseMoveEvent(QMouseEvent *event)
 
 void FolderTree::startFolderDrag(DirNum num)
 {
-    QTreeWidgetItem *item = itemForFolder(num);
-    if (!item || m_dragging)
+    const QModelIndex index = indexForFolder(num);
+    if (!index.isValid() || m_dragging)
         return;
-    setCurrentItem(item);
+    setCurrentIndex(index);
     auto *drag = new QDrag(this);
     drag->setMimeData(folderMimeData(m_dragDrop.base(), num));
     drag->setPixmap(dragPicture(style(), false));
@@ -276,8 +218,8 @@ void FolderTree::dragMoveEvent(QDragMoveEvent *event)
         event->ignore();
         return;
     }
-    QTreeWidgetItem *under = itemAt(event->position().toPoint());
-    if (under && under != m_dropHighlight)
+    const QModelIndex under = indexAt(event->position().toPoint());
+    if (under.isValid() && dirNumOf(under) != m_model.highlight())
         setDropHighlight(under);
     event->acceptProposedAction();
 }
@@ -285,7 +227,7 @@ void FolderTree::dragMoveEvent(QDragMoveEvent *event)
 // A drag that leaves the tree no longer points at a folder.
 void FolderTree::dragLeaveEvent(QDragLeaveEvent *event)
 {
-    setDropHighlight(nullptr);
+    setDropHighlight({});
     event->accept();
 }
 
@@ -300,84 +242,65 @@ void FolderTree::dropEvent(QDropEvent *event)
     }
     event->acceptProposedAction();
     // The drag is over, whatever becomes of the drop.
-    setDropHighlight(nullptr);
+    setDropHighlight({});
     if (m_dragDrop.dropTooSoon())
         return;
-    const QTreeWidgetItem *under = itemAt(event->position().toPoint());
+    const QModelIndex under = indexAt(event->position().toPoint());
+    const DirNum target = dirNumOf(under);
+    const QList<DirNum> lineage = lineageOf(under);
     // Both may rebuild the tree: `under` is not used afterwards.
     if (folder)
-        m_dragDrop.dropFolder(*folder, dirNumOf(under), lineageOf(under));
+        m_dragDrop.dropFolder(*folder, target, lineage);
     else
-        m_dragDrop.dropDocuments(*docs, dirNumOf(under));
+        m_dragDrop.dropDocuments(*docs, target);
 }
 
-QList<DirNum> FolderTree::lineageOf(const QTreeWidgetItem *item)
+QList<DirNum> FolderTree::lineageOf(const QModelIndex &index)
 {
     QList<DirNum> nums;
-    for (; item; item = item->parent())
-        nums.append(dirNumOf(item));
+    for (QModelIndex at = index; at.isValid(); at = at.parent())
+        nums.append(dirNumOf(at));
     return nums;
 }
 
-void FolderTree::setDropHighlight(QTreeWidgetItem *item)
+void FolderTree::setDropHighlight(const QModelIndex &index)
 {
-    if (m_dropHighlight) {
-        m_dropHighlight->setData(0, Qt::BackgroundRole, QVariant());
-        m_dropHighlight->setData(0, Qt::ForegroundRole, QVariant());
-    }
-    m_dropHighlight = item;
-    if (item) {
-        item->setBackground(0, palette().highlight());
-        item->setForeground(0, palette().highlightedText());
-    }
+    m_model.setHighlight(dirNumOf(index), palette().highlight(), palette().highlightedText());
 }
 
 DirNum FolderTree::selectedFolder() const
 {
-    const QList<QTreeWidgetItem *> selected = selectedItems();
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
     return selected.isEmpty() ? 0 : dirNumOf(selected.first());
 }
 
 bool FolderTree::addFolderNode(DirNum parent, DirNum num, const QString &name)
 {
-    QTreeWidgetItem *item = makeItem(num, name);
-    if (parent == 0) {
-        addTopLevelItem(item);
-        return true;
-    }
-    QTreeWidgetItem *above = itemForFolder(parent);
-    if (!above) {
-        delete item;
+    if (!m_model.addFolder(parent, num, name))
         return false;
-    }
-    above->addChild(item);
-    above->setExpanded(true);
+    if (parent != 0)
+        expand(indexForFolder(parent));
     return true;
 }
 
 void FolderTree::editFolderLabel(DirNum num)
 {
-    QTreeWidgetItem *item = itemForFolder(num);
-    if (!item)
+    const QModelIndex index = indexForFolder(num);
+    if (!index.isValid())
         return;
     m_editingFolder = num;
-    scrollToItem(item);
-    editItem(item);
+    scrollTo(index);
+    edit(index);
 }
 
 void FolderTree::removeFolderNode(DirNum num)
 {
-    QTreeWidgetItem *item = itemForFolder(num);
-    if (!item)
-        return;
-    if (item == m_dropHighlight)
-        m_dropHighlight = nullptr;
-    if (item == m_pressedSelected)
-        m_pressedSelected = nullptr;
+    if (m_pressedSelected == num)
+        m_pressedSelected = 0;
     // Removing the node is no choice of a folder; whoever removes it says
     // what becomes current.
-    const QSignalBlocker blocker(this);
-    delete item;
+    const QScopedValueRollback<bool> quiet(m_quietSelection, true);
+    m_model.removeFolder(num);
 }
 
 // The label edit ended with Enter or by leaving the field: the handler
@@ -386,15 +309,15 @@ void FolderTree::removeFolderNode(DirNum num)
 void FolderTree::commitData(QWidget *editor)
 {
     auto *line = qobject_cast<QLineEdit *>(editor);
-    QTreeWidgetItem *item = itemForFolder(m_editingFolder);
-    if (!line || !item || !m_labelEditHandler)
+    if (!line || !indexForFolder(m_editingFolder).isValid() || !m_labelEditHandler)
         return;
     const std::optional<QString> shown = m_labelEditHandler(m_editingFolder, line->text());
     if (!shown)
         return;
-    item->setText(0, *shown);
+    m_model.renameFolder(m_editingFolder, *shown);
     // The path in panel 3 names the current folder as it is now called.
-    if (QTreeWidgetItem *current = itemForFolder(m_context.state.currentDirNum()))
+    const QModelIndex current = indexForFolder(m_context.state.currentDirNum());
+    if (current.isValid())
         m_context.status.showCurrentFolder(fullPath(current));
 }
 

@@ -24,11 +24,11 @@ using folio::test::ProgramFolder;
 
 namespace {
 
-QStringList topNames(QTreeWidget *tree)
+QStringList topNames(QTreeView *tree)
 {
     QStringList names;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        names << tree->topLevelItem(i)->text(0);
+    for (int i = 0; i < tree->model()->rowCount(); ++i)
+        names << tree->model()->index(i, 0).data().toString();
     return names;
 }
 
@@ -137,7 +137,7 @@ private Q_SLOTS:
 
         // The new file is the one the panes now read.
         QTest::mouseClick(w.folderTree().viewport(), Qt::LeftButton, {},
-                          w.folderTree().visualItemRect(w.folderTree().topLevelItem(0)).center());
+                          w.folderTree().visualRect(w.folderTree().model()->index(0, 0)).center());
         QCOMPARE(w.documentList().topLevelItemCount(), 2);
         QCOMPARE(w.state().currentDirNum(), DirNum(50));
     }
@@ -187,10 +187,10 @@ private Q_SLOTS:
     {
         MainWindow &w = *m_window;
         w.state().navigateTo(4, 10);
-        QTreeWidgetItem *current = w.folderTree().currentItem();
-        QVERIFY(current && current->isSelected());
+        const QModelIndex current = w.folderTree().currentIndex();
+        QVERIFY(current.isValid() && w.folderTree().selectionModel()->isSelected(current));
         QCOMPARE(FolderTree::dirNumOf(current), DirNum(4));
-        QVERIFY(current->parent()->isExpanded() && current->parent()->parent()->isExpanded());
+        QVERIFY(w.folderTree().isExpanded(current.parent()) && w.folderTree().isExpanded(current.parent().parent()));
         QCOMPARE(panelText(w, 3), QStringLiteral("Work/Deep/Deeper"));
         QCOMPARE(w.documentList().topLevelItemCount(), 2);
         QCOMPARE(w.documentList().selectedDocNums(), QList<DocNum>{10});

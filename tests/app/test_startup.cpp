@@ -41,7 +41,7 @@ private Q_SLOTS:
         QCOMPARE(window->objectName(), QStringLiteral("frmMain"));
         QCOMPARE(window->windowTitle(), QStringLiteral("Folio Keeper V") + appVersion());
         QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Panel1"))->text(), QStringLiteral("IDLE"));
-        QCOMPARE(window->findChild<QTreeWidget *>(QStringLiteral("TreeView1"))->topLevelItemCount(), 0);
+        QCOMPARE(window->findChild<QTreeView *>(QStringLiteral("TreeView1"))->model()->rowCount(), 0);
         for (const char *name : {"CoolBar1", "ToolbarDir", "ToolbarDoc", "Toolbar1", "ToolBar2", "TreeView1",
                                  "ListView1", "Frame1", "CoolBar2", "Toolbar3", "txtHTMLTitle", "Toolbar4",
                                  "DHTMLEdit1", "imgHspliter", "imgVspliter", "StatusBar1", "picMessageBoard",

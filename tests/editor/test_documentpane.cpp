@@ -76,7 +76,7 @@ class TestDocumentPane : public QObject
     void selectFolder(DirNum num)
     {
         FolderTree &tree = m_window->folderTree();
-        tree.setCurrentItem(tree.itemForFolder(num));
+        tree.setCurrentIndex(tree.indexForFolder(num));
         QCOMPARE(m_window->state().currentDirNum(), num);
     }
     void openDocument(DocNum num)

@@ -20,6 +20,7 @@
 
 using namespace folio;
 using folio::test::fileValue;
+using folio::test::backgroundOf;
 using folio::test::nodeAt;
 using folio::test::ProgramFolder;
 
@@ -63,11 +64,11 @@ bool deliverDrop(FolderTree &tree, const QMimeData *data, QPoint at)
 
 QPoint centreOf(FolderTree &tree, const QString &path)
 {
-    QTreeWidgetItem *item = nodeAt(&tree, path);
-    if (!item)
+    const QModelIndex item = nodeAt(&tree, path);
+    if (!item.isValid())
         qFatal("no node %s", qPrintable(path));
-    tree.scrollToItem(item);
-    return tree.visualItemRect(item).center();
+    tree.scrollTo(item);
+    return tree.visualRect(item).center();
 }
 
 QPoint emptySpace(FolderTree &tree)
@@ -203,10 +204,10 @@ private Q_SLOTS:
         QVERIFY(drag);
         QVERIFY(deliverDrop(tree, drag.get(), centreOf(tree, "Home")));
         QCOMPARE(row(4), QStringLiteral("D/1"));
-        QTreeWidgetItem *work = nodeAt(&tree, "Home/Work");
-        QVERIFY(work);
-        QCOMPARE(work->parent()->indexOfChild(work), 1);
-        QVERIFY(work->isSelected());
+        const QModelIndex work = nodeAt(&tree, "Home/Work");
+        QVERIFY(work.isValid());
+        QCOMPARE(work.row(), 1);
+        QVERIFY(tree.selectionModel()->isSelected(work));
         QCOMPARE(window->state().currentDirNum(), DirNum(4));
         QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Panel3"))->text(), QStringLiteral("Home/Work"));
         QCOMPARE(tree.dropHighlightFolder(), DirNum(0));
@@ -223,14 +224,14 @@ private Q_SLOTS:
         drag = startFolderDrag(tree, "Notes");
         deliverDrop(tree, drag.get(), centreOf(tree, "Notes2"));
         QCOMPARE(row(2), QStringLiteral("D/3"));
-        QVERIFY(nodeAt(&tree, "Notes2/Notes"));
+        QVERIFY(nodeAt(&tree, "Notes2/Notes").isValid());
 
         // A sub-folder onto empty space becomes a top-level folder.
         tree.expandAll();
         drag = startFolderDrag(tree, "Home/Work/Sub");
         deliverDrop(tree, drag.get(), emptySpace(tree));
         QCOMPARE(row(5), QStringLiteral("R/0"));
-        QVERIFY(nodeAt(&tree, "Sub/Deep"));
+        QVERIFY(nodeAt(&tree, "Sub/Deep").isValid());
         QCOMPARE(window->state().currentDirNum(), DirNum(5));
     }
 
@@ -298,14 +299,14 @@ private Q_SLOTS:
         QCoreApplication::sendEvent(viewport, &enter);
         QVERIFY(enter.isAccepted());
         QCOMPARE(dragOver(centreOf(tree, "Home")), DirNum(1));
-        QCOMPARE(nodeAt(&tree, "Home")->background(0), tree.palette().highlight());
+        QCOMPARE(backgroundOf(nodeAt(&tree, "Home")), tree.palette().highlight());
         QCOMPARE(dragOver(emptySpace(tree)), DirNum(1));
         QCOMPARE(dragOver(centreOf(tree, "Work")), DirNum(2));
-        QCOMPARE(nodeAt(&tree, "Home")->background(0), QBrush());
+        QCOMPARE(backgroundOf(nodeAt(&tree, "Home")), QBrush());
         QDragLeaveEvent leave;
         QCoreApplication::sendEvent(viewport, &leave);
         QCOMPARE(tree.dropHighlightFolder(), DirNum(0));
-        QCOMPARE(nodeAt(&tree, "Work")->background(0), QBrush());
+        QCOMPARE(backgroundOf(nodeAt(&tree, "Work")), QBrush());
 
         QCoreApplication::sendEvent(viewport, &enter);
         QCOMPARE(dragOver(centreOf(tree, "Home")), DirNum(1));

@@ -84,8 +84,8 @@ private Q_SLOTS:
                  QStringLiteral("R/0/New Folder"));
         QCOMPARE(value("SELECT count(*) FROM DirTable WHERE Child = 1").toInt(), 0);
         // Appended after the others (no re-sort), current, label open.
-        QCOMPARE(tree.topLevelItemCount(), 2);
-        QCOMPARE(FolderTree::dirNumOf(tree.topLevelItem(1)), added);
+        QCOMPARE(tree.model()->rowCount(), 2);
+        QCOMPARE(FolderTree::dirNumOf(nodeAt(&tree, 1)), added);
         QCOMPARE(window->state().currentDirNum(), added);
         QCOMPARE(panel3(*window), QStringLiteral("New Folder"));
         QLineEdit *editor = labelEditor(tree);
@@ -97,7 +97,7 @@ private Q_SLOTS:
         QTest::keyClicks(editor, name);
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_COMPARE(value("SELECT DirName FROM DirTable WHERE DirNum = 3").toString(), name);
-        QCOMPARE(tree.topLevelItem(1)->text(0), name);
+        QCOMPARE(nodeAt(&tree, 1).data().toString(), name);
         QCOMPARE(panel3(*window), name);
         QCOMPARE(value("SELECT DirName FROM DirTable WHERE DirNum = 2").toString(), QStringLiteral("Old"));
     }
@@ -117,15 +117,15 @@ private Q_SLOTS:
         run(*window, "DirAdd");
         QCOMPARE(value("SELECT Attr || '/' || Parent || '/' || DirName FROM DirTable WHERE DirNum = 3").toString(),
                  QStringLiteral("D/1/New Folder"));
-        QTreeWidgetItem *home = tree.topLevelItem(0);
-        QCOMPARE(home->childCount(), 2);
-        QCOMPARE(home->child(1)->text(0), QStringLiteral("New Folder"));  // after Zoo
+        const QModelIndex home = nodeAt(&tree, 0);
+        QCOMPARE(tree.model()->rowCount(home), 2);
+        QCOMPARE(nodeAt(&tree, 1, home).data().toString(), QStringLiteral("New Folder"));  // after Zoo
         QLineEdit *editor = labelEditor(tree);
         QVERIFY(editor);
         QTest::keyClicks(editor, QStringLiteral("typed"));
         QTest::keyClick(editor, Qt::Key_Escape);
         QTRY_VERIFY(!labelEditor(tree));
-        QCOMPARE(home->child(1)->text(0), QStringLiteral("New Folder"));
+        QCOMPARE(nodeAt(&tree, 1, home).data().toString(), QStringLiteral("New Folder"));
         QCOMPARE(value("SELECT DirName FROM DirTable WHERE DirNum = 3").toString(), QStringLiteral("New Folder"));
         QCOMPARE(panel3(*window), QStringLiteral("Home/New Folder"));
     }
@@ -151,7 +151,7 @@ private Q_SLOTS:
         QVERIFY(robot.waitForMessages(1));
         QCOMPARE(robot.lastMessage(), QStringLiteral("The length of the string can not beyond 250 characters"));
         QCOMPARE(value("SELECT DirName FROM DirTable WHERE DirNum = 1").toString(), QString(250, QLatin1Char('n')));
-        QCOMPARE(tree.topLevelItem(0)->text(0), QString(250, QLatin1Char('n')));
+        QCOMPARE(nodeAt(&tree, 0).data().toString(), QString(250, QLatin1Char('n')));
 
         run(*window, "DirChg");
         editor = labelEditor(tree);
@@ -159,7 +159,7 @@ private Q_SLOTS:
         editor->clear();
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_VERIFY(!labelEditor(tree));
-        QCOMPARE(tree.topLevelItem(0)->text(0), QString(250, QLatin1Char('n')));
+        QCOMPARE(nodeAt(&tree, 0).data().toString(), QString(250, QLatin1Char('n')));
         QCOMPARE(value("SELECT DirName FROM DirTable WHERE DirNum = 1").toString(), QString(250, QLatin1Char('n')));
         QCOMPARE(robot.messages().size(), 1);
     }
@@ -184,7 +184,7 @@ private Q_SLOTS:
             run(*window, "DirDel");
             QVERIFY(robot.waitForMessages(int(kept)));
             QCOMPARE(robot.lastMessage(), notice);
-            QVERIFY(tree.itemForFolder(kept));
+            QVERIFY(tree.indexForFolder(kept).isValid());
         }
         QCOMPARE(value("SELECT count(*) FROM DirTable").toInt(), 4);
 
@@ -193,8 +193,8 @@ private Q_SLOTS:
         tree.setFocus();
         QTest::keyClick(&tree, Qt::Key_Delete);
         QCOMPARE(value("SELECT count(*) FROM DirTable WHERE DirNum = 4").toInt(), 0);
-        QVERIFY(!tree.itemForFolder(4));
-        QCOMPARE(tree.topLevelItemCount(), 2);
+        QVERIFY(!tree.indexForFolder(4).isValid());
+        QCOMPARE(tree.model()->rowCount(), 2);
         QCOMPARE(window->state().currentDirNum(), DirNum(0));
         QCOMPARE(panel3(*window), QStringLiteral("NULL"));
         QTest::qWait(50);

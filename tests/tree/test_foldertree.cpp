@@ -12,21 +12,9 @@
 #include <QTest>
 
 using namespace folio;
+using folio::test::childNames;
 using folio::test::nodeAt;
 using folio::test::ProgramFolder;
-
-namespace {
-
-QStringList childNames(QTreeWidgetItem *parent, QTreeWidget *tree)
-{
-    QStringList names;
-    const int n = parent ? parent->childCount() : tree->topLevelItemCount();
-    for (int i = 0; i < n; ++i)
-        names << (parent ? parent->child(i) : tree->topLevelItem(i))->text(0);
-    return names;
-}
-
-} // namespace
 
 class TestFolderTree : public QObject
 {
@@ -62,14 +50,11 @@ private Q_SLOTS:
         });
         auto window = folio::test::openWindow(*m_folder);
         QVERIFY(window);
-        QTreeWidget *tree = window->findChild<QTreeWidget *>(QStringLiteral("TreeView1"));
-        QCOMPARE(childNames(nullptr, tree), QStringList({"a", "b", "C top"}));
-        QCOMPARE(childNames(nodeAt(tree, "a"), tree), QStringList({"Alpha", "zulu"}));
-        QCOMPARE(childNames(nodeAt(tree, "a/Alpha"), tree), QStringList({"X", "y"}));
-        int count = 0;
-        for (QTreeWidgetItemIterator it(tree); *it; ++it)
-            ++count;
-        QCOMPARE(count, 7);
+        QTreeView *tree = window->findChild<QTreeView *>(QStringLiteral("TreeView1"));
+        QCOMPARE(childNames(tree), QStringList({"a", "b", "C top"}));
+        QCOMPARE(childNames(tree, nodeAt(tree, "a")), QStringList({"Alpha", "zulu"}));
+        QCOMPARE(childNames(tree, nodeAt(tree, "a/Alpha")), QStringList({"X", "y"}));
+        QCOMPARE(folio::test::nodeCount(tree), 7);
         QCOMPARE(FolderTree::dirNumOf(nodeAt(tree, "a/Alpha/y")), DirNum(5));
 
         // The rows that cannot be placed are not hidden silently.
@@ -95,7 +80,7 @@ private Q_SLOTS:
         QCOMPARE(tree.hiddenTooDeep(), 1);  // the first level beyond the bound (its branch goes with it)
         QCOMPARE(tree.unplaced(), 0);       // hidden for depth is not "cannot be placed"
         int depth = 0;
-        for (QTreeWidgetItem *item = tree.topLevelItem(0); item; item = item->childCount() ? item->child(0) : nullptr)
+        for (QModelIndex node = nodeAt(&tree, 0); node.isValid(); node = nodeAt(&tree, 0, node))
             ++depth;
         QCOMPARE(depth, FolderTree::MaxDepth);
         window->close();  // and the tree is torn down without trouble
@@ -121,9 +106,9 @@ private Q_SLOTS:
         QCOMPARE(window->state().currentDirNum(), DirNum(0));
 
         tree.expandAll();
-        QTreeWidgetItem *deep = nodeAt(&tree, "Work/Projects/It's \"new\"");
-        QVERIFY(deep);
-        const QRect r = tree.visualItemRect(deep);
+        const QModelIndex deep = nodeAt(&tree, "Work/Projects/It's \"new\"");
+        QVERIFY(deep.isValid());
+        const QRect r = tree.visualRect(deep);
         QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, r.center());
         QCOMPARE(window->state().currentDirNum(), DirNum(3));
         QCOMPARE(panel3->text(), QStringLiteral("Work/Projects/It's \"new\""));
@@ -151,15 +136,15 @@ private Q_SLOTS:
         QVERIFY(window);
         FolderTree &tree = window->folderTree();
         auto *menu = window->findChild<QMenu *>(QStringLiteral("hMenuTreeView"));
-        const QRect r = tree.visualItemRect(tree.topLevelItem(1));
+        const QRect r = tree.visualRect(nodeAt(&tree, 1));
         QTest::mousePress(tree.viewport(), Qt::RightButton, {}, r.center());
         QTRY_VERIFY(menu->isVisible());
-        QCOMPARE(tree.currentItem(), tree.topLevelItem(1));
+        QCOMPARE(tree.currentIndex(), nodeAt(&tree, 1));
         menu->close();
         // On empty space nothing is selected anew, and the menu still comes.
         QTest::mousePress(tree.viewport(), Qt::RightButton, {}, QPoint(5, tree.viewport()->height() - 3));
         QTRY_VERIFY(menu->isVisible());
-        QCOMPARE(tree.currentItem(), tree.topLevelItem(1));
+        QCOMPARE(tree.currentIndex(), nodeAt(&tree, 1));
         menu->close();
     }
 
@@ -169,11 +154,11 @@ private Q_SLOTS:
         auto window = folio::test::openWindow(*m_folder);
         QVERIFY(window);
         FolderTree &tree = window->folderTree();
-        tree.setCurrentItem(tree.topLevelItem(0));
+        tree.setCurrentIndex(nodeAt(&tree, 0));
         m_folder->exec("INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'Another', 'R', 0)");
         QVERIFY(tree.loadRootFolders());  // rows another tool wrote show up on the next load
-        QCOMPARE(tree.topLevelItemCount(), 2);
-        QCOMPARE(FolderTree::dirNumOf(tree.currentItem()), DirNum(1));
+        QCOMPARE(tree.model()->rowCount(), 2);
+        QCOMPARE(FolderTree::dirNumOf(tree.currentIndex()), DirNum(1));
         QCOMPARE(window->state().currentDirNum(), DirNum(1));
 
         folio::test::BoardRobot robot(*window);

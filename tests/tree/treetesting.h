@@ -7,7 +7,8 @@
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTreeWidget>
+#include <QBrush>
+#include <QTreeView>
 #include <QVariant>
 
 namespace folio::test {
@@ -32,23 +33,56 @@ inline QVariant fileValue(const ProgramFolder &folder, const QString &sql)
     return value;
 }
 
-// The node at a "/"-separated path of names, or null.
-inline QTreeWidgetItem *nodeAt(QTreeWidget *tree, const QString &path)
+// The node at a "/"-separated path of names, or an invalid index.
+inline QModelIndex nodeAt(const QTreeView *tree, const QString &path)
 {
-    QTreeWidgetItem *item = nullptr;
+    const QAbstractItemModel *model = tree->model();
+    QModelIndex node;
     for (const QString &name : path.split(QLatin1Char('/'))) {
-        const int n = item ? item->childCount() : tree->topLevelItemCount();
-        QTreeWidgetItem *next = nullptr;
-        for (int i = 0; i < n && !next; ++i) {
-            QTreeWidgetItem *c = item ? item->child(i) : tree->topLevelItem(i);
-            if (c->text(0) == name)
-                next = c;
-        }
-        if (!next)
-            return nullptr;
-        item = next;
+        QModelIndex next;
+        for (int i = 0; i < model->rowCount(node) && !next.isValid(); ++i)
+            if (model->index(i, 0, node).data().toString() == name)
+                next = model->index(i, 0, node);
+        if (!next.isValid())
+            return {};
+        node = next;
     }
-    return item;
+    return node;
+}
+
+// The node at `row` under `parent` (the top level when invalid).
+inline QModelIndex nodeAt(const QTreeView *tree, int row, const QModelIndex &parent = {})
+{
+    return tree->model()->index(row, 0, parent);
+}
+
+// The names of the nodes under `parent` (the top level when invalid).
+inline QStringList childNames(const QTreeView *tree, const QModelIndex &parent = {})
+{
+    QStringList names;
+    for (int i = 0; i < tree->model()->rowCount(parent); ++i)
+        names << tree->model()->index(i, 0, parent).data().toString();
+    return names;
+}
+
+// Every node of the tree, at any depth.
+inline int nodeCount(const QTreeView *tree)
+{
+    int count = 0;
+    QList<QModelIndex> pending{QModelIndex()};
+    while (!pending.isEmpty()) {
+        const QModelIndex parent = pending.takeLast();
+        for (int i = 0; i < tree->model()->rowCount(parent); ++i) {
+            ++count;
+            pending.append(tree->model()->index(i, 0, parent));
+        }
+    }
+    return count;
+}
+
+inline QBrush backgroundOf(const QModelIndex &node)
+{
+    return node.data(Qt::BackgroundRole).value<QBrush>();
 }
 
 } // namespace folio::test

@@ -177,8 +177,9 @@ void measureStartup(BenchSession &session, ResultTable &table)
     const Manifest &m = session.manifest();
     const QString size = QStringLiteral("%1 folders; %2").arg(m.config.folders).arg(platformDescription());
     const QList<Goal> startGoal{m.isHuge() ? Goal::below(300, QStringLiteral("≤ 300 ms (huge)"))
-                                           : Goal::below(400, QStringLiteral("< 400 ms"))};
-    const QList<Goal> memoryGoal{Goal::below(150, QStringLiteral("< 150 MB"))};
+                                           : Goal::below(100, QStringLiteral("≤ 100 ms"))};
+    const QList<Goal> memoryGoal{m.isHuge() ? Goal::below(80, QStringLiteral("≤ 80 MB (huge)"))
+                                            : Goal::below(150, QStringLiteral("< 150 MB"))};
     const QString operation = QStringLiteral("start-up: exec to shown, filled, painted window");
     const QString memoryOperation = QStringLiteral("peak resident memory 1.5 s after exec");
 

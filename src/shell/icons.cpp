@@ -76,10 +76,17 @@ QIcon commandIcon(const QString &key)
         {"Bullets", "format-list-unordered"}, {"LeftJustify", "format-justify-left"},
         {"Center", "format-justify-center"}, {"RightJustify", "format-justify-right"},
     };
+    // Each picture is looked up once: a lookup in the icon theme walks its
+    // folders on disk.
+    static QHash<QString, QIcon> made;
+    if (const auto found = made.constFind(key); found != made.cend())
+        return *found;
     const QIcon fallback = standard.contains(key) ? QApplication::style()->standardIcon(standard.value(key))
                                                   : painted.value(key);
     const QString themeName = themed.value(key);
-    return themeName.isEmpty() ? fallback : QIcon::fromTheme(themeName, fallback);
+    const QIcon icon = themeName.isEmpty() ? fallback : QIcon::fromTheme(themeName, fallback);
+    made.insert(key, icon);
+    return icon;
 }
 
 } // namespace folio

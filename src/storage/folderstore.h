@@ -16,7 +16,7 @@ public:
     explicit FolderStore(Database &db) : m_db(db) {}
 
     // Every folder row in name order (ties by number), reachable or not.
-    // The tree is built from this one query.
+    // (The tree reads the rows into a FolderIndex instead.)
     QList<Folder> allFolders() const;
     QList<Folder> rootFolders() const;
     QList<Folder> childFolders(DirNum parent) const;

@@ -2,6 +2,7 @@
 
 #include "storage/types.h"
 
+#include <QByteArray>
 #include <QCollatorSortKey>
 #include <QString>
 #include <optional>
@@ -38,7 +39,10 @@ public:
     int slotCount() const { return int(m_nums.size()); }
     int slotOf(DirNum num) const;
     DirNum num(int slot) const { return m_nums[slot]; }
-    const QString &name(int slot) const { return m_names[slot]; }
+    QString name(int slot) const
+    {
+        return QString::fromUtf8(m_text.constData() + m_nameAt[slot], m_nameLength[slot]);
+    }
     FolderKind kind(int slot) const { return m_kinds[slot]; }
     // The stored Parent column (not read for top-level folders).
     DirNum parentNum(int slot) const { return m_parents[slot]; }
@@ -79,6 +83,15 @@ public:
     void reorder();
 
 private:
+    // The folders under slot p are slots[start[p]] .. slots[start[p + 1] - 1].
+    struct Below
+    {
+        std::vector<int> start;
+        std::vector<int> slots;
+    };
+    Below subFoldersByParent() const;
+    void clear();
+    void append(DirNum num, DirNum parent, FolderKind kind, const char *utf8, int bytes);
     void place();
     void orderChildren(int slot) const;
     std::vector<int> &list(int slot) const { return slot == NoSlot ? m_roots : m_children[slot]; }
@@ -87,7 +100,11 @@ private:
     std::vector<DirNum> m_nums;        // ascending
     std::vector<DirNum> m_parents;
     std::vector<FolderKind> m_kinds;
-    std::vector<QString> m_names;
+    // The names, one after the other as UTF-8: one block instead of a
+    // hundred thousand small strings. A renamed folder's name is appended.
+    QByteArray m_text;
+    std::vector<qsizetype> m_nameAt;
+    std::vector<int> m_nameLength;
     std::vector<char> m_gone;          // removed since the rows were read
     std::vector<int> m_parentSlots;
     std::vector<int> m_depths;

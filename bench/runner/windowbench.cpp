@@ -9,7 +9,10 @@
 #include "storage/database.h"
 #include "storage/folderindex.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
+
+#include <optional>
 
 namespace folio::bench {
 
@@ -34,18 +37,24 @@ DirNum emptyFolder(MainWindow &window, DirNum avoid)
 }
 
 // Adds a top-level folder holding `children` sub-folders inside the open
-// transaction; returns its number.
-DirNum addWideFolder(QSqlDatabase db, int children)
+// transaction; returns its number, or nothing with `error` set.
+std::optional<DirNum> addWideFolder(QSqlDatabase db, int children, QString *error)
 {
     QSqlQuery q(db);
-    q.exec(QStringLiteral("INSERT INTO DirTable (DirName, Attr, Parent, Child) VALUES ('Wide folder', 'R', 0, 0)"));
+    if (!q.exec(QStringLiteral("INSERT INTO DirTable (DirName, Attr, Parent, Child) VALUES ('Wide folder', 'R', 0, 0)"))) {
+        *error = q.lastError().text();
+        return std::nullopt;
+    }
     const DirNum wide = q.lastInsertId().toLongLong();
     q.prepare(QStringLiteral("INSERT INTO DirTable (DirName, Attr, Parent, Child) VALUES (?, 'D', ?, 0)"));
     for (int i = 0; i < children; ++i) {
         // Names out of order, so that the tree has to sort them.
         q.addBindValue(QStringLiteral("Sub-folder %1").arg((i * 7919) % children));
         q.addBindValue(wide);
-        q.exec();
+        if (!q.exec()) {
+            *error = q.lastError().text();
+            return std::nullopt;
+        }
     }
     return wide;
 }
@@ -77,11 +86,18 @@ void measureTreeExpand(BenchSession &session, ResultTable &table)
     MainWindow &window = session.window();
     FolderTree &tree = window.folderTree();
     QSqlDatabase db = window.database().connection();
-    if (!db.transaction()) {
-        table.add(BenchRow::failed("tree-expand", operation, QStringLiteral("no transaction"), goal));
+    QString error;
+    std::optional<DirNum> added;
+    if (QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE")))
+        added = addWideFolder(db, WideFolderChildren, &error);
+    else
+        error = db.lastError().text();
+    if (!added) {
+        db.rollback();
+        table.add(BenchRow::failed("tree-expand", operation, QStringLiteral("cannot add the folders: ") + error, goal));
         return;
     }
-    const DirNum wide = addWideFolder(db, WideFolderChildren);
+    const DirNum wide = *added;
     QModelIndex at;
     const QList<double> samples = timeRuns(
         session.runsPerRound(TreeExpandRuns),
@@ -94,7 +110,8 @@ void measureTreeExpand(BenchSession &session, ResultTable &table)
             at = tree.indexForFolder(wide);
         });
     const int shown = tree.model()->rowCount(at);
-    db.rollback();
+    if (!db.rollback())
+        qWarning("the expand row's folders were not rolled back: %s", qPrintable(db.lastError().text()));
     tree.loadRootFolders();
     if (shown != WideFolderChildren) {
         table.add(BenchRow::failed("tree-expand", operation,

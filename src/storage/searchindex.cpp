@@ -243,15 +243,19 @@ void SearchIndex::catchUp(const Progress &progress, const std::atomic<bool> *can
             Refresher refresher(m_db);
             QElapsedTimer batch;
             batch.start();
+            // The clock is read after every document: a batch of large
+            // documents must not hold the write lock for seconds, or a
+            // change the user makes meanwhile would give up waiting.
             while (batch.elapsed() < BatchMilliseconds) {
                 const QList<DocNum> numbers = nextPending(m_db, BatchRows);
                 if (numbers.isEmpty()) {
                     finished = true;
                     break;
                 }
-                for (DocNum num : numbers)
-                    refresher.refresh(num);
-                done += numbers.size();
+                for (qsizetype i = 0; i < numbers.size() && batch.elapsed() < BatchMilliseconds; ++i) {
+                    refresher.refresh(numbers.at(i));
+                    ++done;
+                }
             }
             run(m_db, QStringLiteral("COMMIT"), operation);
         } catch (...) {

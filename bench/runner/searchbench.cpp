@@ -79,31 +79,37 @@ void run(QSqlDatabase &db, const QString &sql)
         throw std::runtime_error((sql + QStringLiteral(": ") + q.lastError().text()).toStdString());
 }
 
-// A compact copy of a database file (VACUUM INTO), optionally without the
-// search structures: the file a user would have without the index.
-void compactCopy(const QString &from, const QString &to, bool dropSearch)
+// Runs `statements` on the file at `path` over a connection of its own.
+void runOn(const QString &path, const QStringList &statements)
 {
-    QFile::remove(to);
     const QString name = QStringLiteral("bench-size");
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(from);
+        db.setDatabaseName(path);
         if (!db.open())
-            throw std::runtime_error("cannot open " + from.toStdString());
-        if (dropSearch) {
-            for (const char *sql : {"DROP TRIGGER IF EXISTS DocTable_TextInsert", "DROP TRIGGER IF EXISTS DocTable_TextUpdate",
-                                    "DROP TRIGGER IF EXISTS DocTable_TextDelete", "DROP TABLE IF EXISTS DocTextIndex",
-                                    "DROP TABLE IF EXISTS DocText", "DROP TABLE IF EXISTS DocTextPending"})
-                run(db, QLatin1String(sql));
-        }
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral("VACUUM INTO ?"));
-        q.addBindValue(to);
-        if (!q.exec())
-            throw std::runtime_error(q.lastError().text().toStdString());
+            throw std::runtime_error("cannot open " + path.toStdString());
+        for (const QString &sql : statements)
+            run(db, sql);
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+// A compact copy of a database file (VACUUM INTO), optionally without the
+// search structures: the file a user would have without the index. They are
+// dropped in the copy; the file copied from is left as it was.
+void compactCopy(const QString &from, const QString &to, bool dropSearch)
+{
+    QFile::remove(to);
+    QString into = to;
+    into.replace(QLatin1Char('\''), QStringLiteral("''"));
+    runOn(from, {QStringLiteral("VACUUM INTO '%1'").arg(into)});
+    if (dropSearch)
+        runOn(to, {QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextInsert"),
+                   QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextUpdate"),
+                   QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextDelete"),
+                   QStringLiteral("DROP TABLE IF EXISTS DocTextIndex"), QStringLiteral("DROP TABLE IF EXISTS DocText"),
+                   QStringLiteral("DROP TABLE IF EXISTS DocTextPending"), QStringLiteral("VACUUM")});
 }
 
 double processorMilliseconds()

@@ -16,6 +16,7 @@
 #include "runner/searchbench.h"
 #include "runner/startupbench.h"
 #include "runner/windowbench.h"
+#include "tree/foldertree.h"
 #include "support/testsupport.h"
 
 #include <QCryptographicHash>
@@ -62,6 +63,23 @@ QString changeDateIn(const QString &database, qint64 docNum)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("peek"));
     return changed;
+}
+
+// How many search structures (tables and triggers) the file has.
+int searchStructuresIn(const QString &database)
+{
+    int count = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+        db.setDatabaseName(database);
+        db.open();
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name LIKE 'DocText%'"));
+        if (q.next())
+            count = q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+    return count;
 }
 
 BenchRow::Status statusOf(const ResultTable &table, const QString &id)
@@ -126,9 +144,19 @@ private Q_SLOTS:
         session.setRunCap(RunCap);
         session.prepareWorkFolder();
         ResultTable table;
+        const int searchStructures = searchStructuresIn(session.liveDatabasePath());
+        QVERIFY(searchStructures >= 5);
         measureTreeLoad(session, table);
+        const int topFolders = session.window().folderTree().model()->rowCount();
+        measureTreeExpand(session, table);
+        // The wide folder of the expand row is gone again.
+        QCOMPARE(session.window().folderTree().model()->rowCount(), topFolders);
         measureFolderSwitch(session, table);
         measureSearch(session, table);
+        // The sizes without the index are taken from a copy: the file the
+        // later rows use keeps its index.
+        QCOMPARE(searchStructuresIn(session.liveDatabasePath()), searchStructures);
+        QCOMPARE(statusOf(table, "tree-expand"), BenchRow::Status::Measured);
         QCOMPARE(statusOf(table, "tree-load"), BenchRow::Status::Measured);
         QCOMPARE(table.row("tree-load")->dataSize, QStringLiteral("30 folders"));
         QCOMPARE(statusOf(table, "folder-switch"), BenchRow::Status::Measured);

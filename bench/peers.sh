@@ -87,6 +87,8 @@ time_window() {
             break
         fi
         if ! kill -0 "$pid" 2>/dev/null || [ "$(date +%s%N)" -gt "$deadline" ]; then
+            kill "$pid" 2>/dev/null || true
+            wait "$pid" 2>/dev/null || true
             echo "-1"
             return
         fi

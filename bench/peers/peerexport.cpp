@@ -96,12 +96,18 @@ QString PeerExport::plainText(const QString &html)
     return decoded.trimmed();
 }
 
+// Letters and digits kept, anything else an underscore (a blank in the page
+// name). A page name may not begin with a blank or a sign: the notebook
+// program refuses the whole notebook's index for one such page.
 QString PeerExport::fileNameFor(const QString &name, const QString &tag)
 {
     QString safe;
     for (const QChar c : name)
         safe += c.isLetterOrNumber() ? c : QLatin1Char('_');
-    return safe.left(60) + QLatin1Char('_') + tag;
+    safe = safe.left(60);
+    while (safe.startsWith(QLatin1Char('_')))
+        safe.remove(0, 1);
+    return safe.isEmpty() ? tag : safe + QLatin1Char('_') + tag;
 }
 
 QList<PeerExport::Folder> PeerExport::selectedFolders() const

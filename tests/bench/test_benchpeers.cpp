@@ -113,6 +113,9 @@ private Q_SLOTS:
         const QStringList pages = pagesIn(dir);
         QCOMPARE(pages.size(), 1 + m_config.folders + m_config.documents);   // with Home
         for (const QString &page : pages) {
+            // Every part of a page's name starts with a letter or digit.
+            for (const QString &part : QDir(dir).relativeFilePath(page).split(QLatin1Char('/')))
+                QVERIFY2(part.at(0).isLetterOrNumber(), qPrintable(page));
             QFile file(page);
             QVERIFY(file.open(QIODevice::ReadOnly));
             const QString text = QString::fromUtf8(file.readAll());

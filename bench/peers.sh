@@ -87,8 +87,7 @@ time_window() {
             break
         fi
         if ! kill -0 "$pid" 2>/dev/null || [ "$(date +%s%N)" -gt "$deadline" ]; then
-            kill "$pid" 2>/dev/null || true
-            wait "$pid" 2>/dev/null || true
+            stop_program "$pid"
             echo "-1"
             return
         fi
@@ -96,8 +95,17 @@ time_window() {
     end=$(date +%s%N)
     echo $(((end - start) / 1000000))
     sleep 1
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
+    stop_program "$pid"
+}
+
+# Ends a program; one that is busy (indexing) and does not end on TERM
+# within five seconds is killed.
+stop_program() {
+    kill "$1" 2>/dev/null || true
+    i=0
+    while kill -0 "$1" 2>/dev/null && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
+    kill -9 "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
 }
 
 # The median of the runs that went through (-1: a run that failed); -1 when none did.

@@ -7,11 +7,11 @@
 #include "shell/dragpayload.h"
 #include "shell/notices.h"
 #include "shell/displaytext.h"
+#include "shell/listrowitem.h"
 #include "shell/session.h"
 #include "shell/twips.h"
 #include "storage/database.h"
 #include "storage/documentstore.h"
-#include "storage/nameorder.h"
 
 #include <QDrag>
 #include <QHeaderView>
@@ -24,36 +24,10 @@ namespace folio {
 
 namespace {
 
-constexpr int DocNumRole = Qt::UserRole;
-constexpr int DateKeyRole = Qt::UserRole + 1;
-
-// Compares numbers as numbers, dates as moments in time and titles the way
-// names are ordered everywhere else.
-class DocumentItem : public QTreeWidgetItem
-{
-public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-
-    bool operator<(const QTreeWidgetItem &other) const override
-    {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        switch (column) {
-        case DocumentList::NumberColumn:
-            return data(0, DocNumRole).toLongLong() < other.data(0, DocNumRole).toLongLong();
-        case DocumentList::TitleColumn:
-            return compareNames(text(column), other.text(column)) < 0;
-        case DocumentList::DateColumn: {
-            const qint64 a = data(0, DateKeyRole).toLongLong();
-            const qint64 b = other.data(0, DateKeyRole).toLongLong();
-            if (a != b)
-                return a < b;
-            return text(column) < other.text(column);
-        }
-        default:
-            return text(column) < other.text(column);
-        }
-    }
-};
+constexpr int DocNumRole = ListRowItem::NumberRole;
+constexpr int DateKeyRole = ListRowItem::DateKeyRole;
+static_assert(DocumentList::NumberColumn == ListRowItem::NumberColumn && DocumentList::TitleColumn == ListRowItem::TitleColumn
+              && DocumentList::DateColumn == ListRowItem::DateColumn);
 
 } // namespace
 
@@ -116,7 +90,7 @@ bool DocumentList::loadDocumentList(DirNum folder)
     QList<QTreeWidgetItem *> items;
     items.reserve(documents.size());
     for (const DocumentSummary &d : documents) {
-        auto *item = new DocumentItem(QStringList{QString(), numberText(d.num), displayTitle(d.title), d.changed});
+        auto *item = new ListRowItem(QStringList{QString(), numberText(d.num), displayTitle(d.title), d.changed});
         item->setIcon(0, m_documentIcon);
         item->setData(0, DocNumRole, d.num);
         item->setData(0, DateKeyRole, changeDateSortKey(d.changed));

@@ -1,9 +1,9 @@
 #include "search/findresultlist.h"
 
 #include "shell/displaytext.h"
+#include "shell/listrowitem.h"
 #include "shell/twips.h"
 #include "storage/documentstore.h"
-#include "storage/nameorder.h"
 
 #include <QHeaderView>
 #include <QStyle>
@@ -13,34 +13,11 @@ namespace folio {
 namespace {
 
 constexpr int KindRole = Qt::UserRole;
-constexpr int NumberRole = Qt::UserRole + 1;
-constexpr int DateKeyRole = Qt::UserRole + 2;
-
-// Numbers compare as numbers, names the way names are ordered everywhere,
-// dates as moments; the picture column has no text and keeps the order.
-class ResultItem : public QTreeWidgetItem
-{
-public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-
-    bool operator<(const QTreeWidgetItem &other) const override
-    {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        switch (column) {
-        case FindResultList::NumberColumn:
-            return data(0, NumberRole).toLongLong() < other.data(0, NumberRole).toLongLong();
-        case FindResultList::TitleColumn:
-            return compareNames(text(column), other.text(column)) < 0;
-        case FindResultList::DateColumn: {
-            const qint64 a = data(0, DateKeyRole).toLongLong();
-            const qint64 b = other.data(0, DateKeyRole).toLongLong();
-            return a != b ? a < b : text(column) < other.text(column);
-        }
-        default:
-            return text(column) < other.text(column);
-        }
-    }
-};
+constexpr int NumberRole = ListRowItem::NumberRole;
+constexpr int DateKeyRole = ListRowItem::DateKeyRole;
+static_assert(FindResultList::NumberColumn == ListRowItem::NumberColumn
+              && FindResultList::TitleColumn == ListRowItem::TitleColumn
+              && FindResultList::DateColumn == ListRowItem::DateColumn);
 
 } // namespace
 
@@ -71,7 +48,7 @@ void FindResultList::addDocuments(const QList<FoundDocument> &documents)
     QList<QTreeWidgetItem *> rows;
     rows.reserve(documents.size());
     for (const FoundDocument &d : documents) {
-        auto *row = new ResultItem(QStringList{QString(), documentNumberText(d.num), displayTitle(d.title), d.changed});
+        auto *row = new ListRowItem(QStringList{QString(), documentNumberText(d.num), displayTitle(d.title), d.changed});
         row->setIcon(TypeColumn, m_documentIcon);
         row->setData(0, KindRole, int(RowKind::Document));
         row->setData(0, NumberRole, d.num);
@@ -86,7 +63,7 @@ void FindResultList::addFolders(const QList<Folder> &folders)
     QList<QTreeWidgetItem *> rows;
     rows.reserve(folders.size());
     for (const Folder &f : folders) {
-        auto *row = new ResultItem(QStringList{QString(), QString::number(f.num), displayTitle(f.name), QString()});
+        auto *row = new ListRowItem(QStringList{QString(), QString::number(f.num), displayTitle(f.name), QString()});
         row->setIcon(TypeColumn, m_folderIcon);
         row->setData(0, KindRole, int(RowKind::Folder));
         row->setData(0, NumberRole, f.num);

@@ -78,6 +78,16 @@ void parseOnWorker(const QString &html, QObject *receiver, std::function<void(QT
 
 namespace {
 
+// Takes a document parsed elsewhere into the edit, then ends the open.
+std::function<void(QTextDocument *)> swapInto(QTextEdit *edit, std::function<void()> final)
+{
+    return [edit, final = std::move(final)](QTextDocument *document) {
+        document->setParent(edit);
+        edit->setDocument(document);
+        final();
+    };
+}
+
 struct Variant
 {
     QString id;
@@ -178,43 +188,21 @@ void exploreOpen(BenchSession &session, ResultTable &table)
          }},
         {"worker", QStringLiteral("parsed on a worker, setDocument"),
          [](QTextEdit *edit, const QString &html, std::function<void()> final) {
-             parseOnWorker(html, edit, [edit, final](QTextDocument *document) {
-                 document->setParent(edit);
-                 edit->setDocument(document);
-                 final();
-             });
+             parseOnWorker(html, edit, swapInto(edit, final));
          }},
         {"first-screen", QStringLiteral("first 16 KB at once, the rest parsed on a worker"),
          [](QTextEdit *edit, const QString &html, std::function<void()> final) {
              edit->setHtml(firstScreenOf(html, 16 * 1024));
-             parseOnWorker(html, edit, [edit, final](QTextDocument *document) {
-                 document->setParent(edit);
-                 edit->setDocument(document);
-                 final();
-             });
+             parseOnWorker(html, edit, swapInto(edit, final));
          }},
         {"worker-font", QStringLiteral("parsed on a worker in the edit's font, setDocument"),
          [](QTextEdit *edit, const QString &html, std::function<void()> final) {
-             parseWithFont(
-                 html, edit,
-                 [edit, final](QTextDocument *document) {
-                     document->setParent(edit);
-                     edit->setDocument(document);
-                     final();
-                 },
-                 edit->document()->defaultFont());
+             parseWithFont(html, edit, swapInto(edit, final), edit->document()->defaultFont());
          }},
         {"first-screen-font", QStringLiteral("first 16 KB at once, the rest on a worker in the edit's font"),
          [](QTextEdit *edit, const QString &html, std::function<void()> final) {
              edit->setHtml(firstScreenOf(html, 16 * 1024));
-             parseWithFont(
-                 html, edit,
-                 [edit, final](QTextDocument *document) {
-                     document->setParent(edit);
-                     edit->setDocument(document);
-                     final();
-                 },
-                 edit->document()->defaultFont());
+             parseWithFont(html, edit, swapInto(edit, final), edit->document()->defaultFont());
          }},
     };
     QTextEdit edit;

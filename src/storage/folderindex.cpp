@@ -69,11 +69,7 @@ void FolderIndex::read(Database &db)
     }
     if (rc != SQLITE_DONE)
         throw StorageError(operation, QString::fromUtf8(sqlite3_errmsg(handle)));
-    const size_t n = m_nums.size();
-    m_gone.assign(n, 0);
-    m_keys.clear();
-    m_keys.resize(n);
-    place();
+    placeRowsRead();
 }
 
 void FolderIndex::assign(std::vector<Folder> rows)
@@ -84,9 +80,14 @@ void FolderIndex::assign(std::vector<Folder> rows)
         const QByteArray name = row.name.toUtf8();
         append(row.num, row.parent, row.kind, name.constData(), int(name.size()));
     }
-    m_gone.assign(rows.size(), 0);
+    placeRowsRead();
+}
+
+void FolderIndex::placeRowsRead()
+{
+    m_gone.assign(m_nums.size(), 0);
     m_keys.clear();
-    m_keys.resize(rows.size());
+    m_keys.resize(m_nums.size());
     place();
 }
 

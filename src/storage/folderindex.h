@@ -92,6 +92,8 @@ private:
     Below subFoldersByParent() const;
     void clear();
     void append(DirNum num, DirNum parent, FolderKind kind, const char *utf8, int bytes);
+    // After the rows were appended: none removed, no sort key made yet.
+    void placeRowsRead();
     void place();
     void orderChildren(int slot) const;
     std::vector<int> &list(int slot) const { return slot == NoSlot ? m_roots : m_children[slot]; }

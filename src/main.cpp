@@ -90,8 +90,8 @@ int main(int argc, char **argv)
     folio::MainWindow &window = *launched.window;
     if (signals)
         QObject::connect(signals, &folio::TerminationSignals::terminationRequested, &window, [&window] {
-            window.endOnSignal();
-            QCoreApplication::exit(0);
+            if (window.endOnSignal())
+                QCoreApplication::exit(window.endedWithoutUnsavedWords() ? folio::MainWindow::ExitUnsavedLost : 0);
         });
     ReadyReporter::watch(window);
     window.show();

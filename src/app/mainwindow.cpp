@@ -22,6 +22,7 @@
 #include "tree/foldertree.h"
 
 #include <QCloseEvent>
+#include <cstdio>
 #include <cstdlib>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -69,6 +70,11 @@ MainWindow::MainWindow(const QString &programDir, Prompts prompts, QWidget *pare
     m_commands = new Commands(this);
     m_commands->populate(m_toolbarDir, m_toolbarDoc, menuBar());
     bindCommands();
+    // One table says what each command may do in each mode; every button,
+    // menu entry and shortcut is the same action and follows it.
+    m_commands->setModeSource(&m_state);
+    connect(&m_state, &AppState::commandModeChanged, m_commands, &Commands::applyMode);
+    m_commands->applyMode(m_state.commandMode());
     m_tipTimer = new QTimer(this);
     m_tipTimer->setObjectName(QStringLiteral("Timer1"));
     m_tipTimer->setSingleShot(true);
@@ -109,9 +115,6 @@ void MainWindow::buildPanes()
 void MainWindow::connectPanes()
 {
     connect(m_pane, &DocumentPane::editingFinished, m_list, &DocumentList::showAfterEditing);
-    connect(&m_state, &AppState::editModeChanged, this, [this](EditMode mode) {
-        enableToolbarButtons(m_toolbarDoc, mode == EditMode::Browse);
-    });
 }
 
 // Each area offers its commands; commands whose operations are not part of
@@ -160,8 +163,8 @@ MainWindow::LoadResult MainWindow::load()
                                .arg(db.filePath()));
     m_loaded = true;
     // Words kept from a run that was ended come before the tip.
-    if (RecoveryFile(m_session.programDir()).exists())
-        QTimer::singleShot(0, m_pane, &DocumentPane::offerRecovery);
+    if (RecoveryFile(m_session.programDir()).isPending())
+        m_pane->offerRecoveryLater();
     else
         m_tipTimer->start();
     return {true, 0, {}};
@@ -183,15 +186,26 @@ void MainWindow::registerSecondaryWindow(QWidget *window)
     m_secondaryWindows.append(window);
 }
 
-void MainWindow::endOnSignal()
+bool MainWindow::endOnSignal()
 {
     if (m_endingOnSignal)
         std::_Exit(0);
+    const bool kept = !m_loaded || m_unloaded || m_pane->keepUnsavedForRecovery();
+    if (!kept && !m_signalRefused) {
+        // The words exist only in the window now: it stays open (the board
+        // says why), and a second signal ends it without them.
+        m_signalRefused = true;
+        std::fprintf(stderr, "Folio Keeper: unsaved words could not be kept; not ending. A second signal ends "
+                             "the program without them.\n");
+        return false;
+    }
+    m_endedWithoutUnsaved = !kept;
+    if (!kept)
+        std::fprintf(stderr, "Folio Keeper: ended by a second signal; the unsaved words could not be kept.\n");
     m_endingOnSignal = true;
-    if (m_loaded && !m_unloaded)
-        m_pane->keepUnsavedForRecovery();
     unload();
     hide();
+    return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

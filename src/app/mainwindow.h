@@ -45,6 +45,7 @@ public:
     // Exit codes of a start that cannot go on.
     static constexpr int ExitDatabaseProblem = 1;
     static constexpr int ExitAlreadyRunning = 2;
+    static constexpr int ExitUnsavedLost = 3;
 
     // The load: refuses a second copy, reads the settings, opens the
     // database and fills the tree. On failure nothing has been written.
@@ -63,9 +64,13 @@ public:
     QString programDir() const { return m_session.programDir(); }
 
     // SIGTERM or SIGINT: unloads at once, without a question; unsaved words
-    // go to the recovery file first. The caller then ends the event loop
-    // with exit code 0. A second call ends the process outright.
-    void endOnSignal();
+    // go to the recovery file first. True when the caller should end the
+    // event loop (exit code 0, or ExitUnsavedLost after a second signal
+    // while the words could not be kept); false when the window stays
+    // open because the unsaved words could not be kept (the board says
+    // so). A call after the unload ends the process outright.
+    bool endOnSignal();
+    bool endedWithoutUnsavedWords() const { return m_endedWithoutUnsaved; }
 
     // Windows of the program besides this one; the unload closes them.
     void registerSecondaryWindow(QWidget *window);
@@ -108,6 +113,8 @@ private:
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_endingOnSignal = false;
+    bool m_signalRefused = false;   // a signal came while unsaved words could not be kept
+    bool m_endedWithoutUnsaved = false;
 };
 
 } // namespace folio

@@ -197,6 +197,10 @@ bool DocumentList::selectDocument(DocNum num)
 
 void DocumentList::deleteDocuments()
 {
+    // The list is hidden while a document is edited: its selection is not
+    // what the user is working on, and the document being edited must stay.
+    if (m_context.state.isEditing())
+        return;
     QList<QTreeWidgetItem *> doomed;
     QList<DocNum> nums;
     for (int i = 0; i < topLevelItemCount(); ++i) {

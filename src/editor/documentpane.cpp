@@ -3,6 +3,7 @@
 #include "shell/appcontext.h"
 #include "shell/appstate.h"
 #include "shell/busyscope.h"
+#include "shell/commandavailability.h"
 #include "shell/icons.h"
 #include "shell/messageboard.h"
 #include "shell/notices.h"
@@ -10,6 +11,7 @@
 #include "shell/session.h"
 #include "shell/statuspanel.h"
 #include "editor/documentexport.h"
+#include "editor/editrecovery.h"
 #include "editor/fontboxes.h"
 #include "editor/formattingbar.h"
 #include "editor/htmleditor.h"
@@ -20,7 +22,9 @@
 
 #include <QAction>
 #include <QGridLayout>
+#include <QTextEdit>
 #include <QToolBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtDebug>
 
@@ -34,14 +38,13 @@ const QString NoTitleNotice = QStringLiteral("Please input a document title befo
 const QString LongTitleNotice = QStringLiteral("Document title can not beyond 250 characters");
 const QString SaveBeforeLeaving = QStringLiteral(
     "The document you are editing has changes that are not saved. Do you want to save it first?");
-const QString RestoreQuestion = QStringLiteral(
-    "Folio Keeper was ended while a document had changes that were not saved (\"%1\"). Do you want to restore "
-    "them?");
 const QString PrintFailedNotice =
     QStringLiteral("Could not print the document: the printer could not be started or reported an error.");
 const QString SaveBeforeClosing = QStringLiteral(
     "The document you are editing has changes that are not saved. Do you want to save it before Folio Keeper "
     "closes?");
+const QString RevisedDocumentGone =
+    QStringLiteral("Could not revise the document: it no longer exists in the database.");
 
 } // namespace
 
@@ -70,7 +73,28 @@ DocumentPane::DocumentPane(AppContext &context, QWidget *parent)
     m_formatting->setColorChooser(m_context.prompts.color);
     connect(m_editor, &HtmlEditor::printFailed, this, [this] { m_context.notices.failure(PrintFailedNotice); });
     connect(&m_context.state, &AppState::documentSelected, this, &DocumentPane::showSelectedDocument);
+    connect(&m_context.state, &AppState::commandModeChanged, this, &DocumentPane::followCommandMode);
     connect(&m_context.session, &Session::reopened, this, &DocumentPane::followReopen);
+
+    m_recovery = new EditRecovery(m_context, [this]() -> std::optional<RecoveredEdit> {
+        if (!hasUnsavedChanges())
+            return std::nullopt;
+        return RecoveredEdit{m_context.state.currentDirNum(), m_editDoc, m_title->text(), m_editor->documentHtml()};
+    }, this);
+    auto noteChange = [this] {
+        if (m_context.state.isEditing())
+            m_recovery->noteChange();
+    };
+    connect(m_editor->textEdit(), &QTextEdit::textChanged, this, noteChange);
+    connect(m_title, &QLineEdit::textChanged, this, noteChange);
+    connect(m_recovery, &EditRecovery::offerPendingChanged, &m_context.state, &AppState::setRecovering);
+    m_context.state.setLeaveHandler([this] { return leave(); });
+    followCommandMode();
+}
+
+DocumentPane::~DocumentPane()
+{
+    m_context.state.setLeaveHandler({});
 }
 
 void DocumentPane::buildCoolBar()
@@ -99,19 +123,27 @@ void DocumentPane::buildCoolBar()
     bands->setColumnStretch(1, 1);
 }
 
-void DocumentPane::loadDocument(DocNum num)
+bool DocumentPane::loadDocument(DocNum num)
 {
+    if (m_context.state.isEditing())
+        return false;  // an edit is left only through leave()
     BusyScope busy(m_context.status);
     m_context.state.setCurrentDocNum(num);
     std::optional<Document> document;
     const bool read = m_context.notices.guard([&] { document = m_context.documents.readDocument(num); });
     busy.show(DbStatus::Loading);
-    if (read && document) {
-        m_title->setText(document->title);
-        m_loadedTitle = m_title->text();
-        m_editor->setDocumentHtml(document->html);
-        showTitleInPanel();
-    }
+    if (!read || !document)
+        return false;
+    showDocument(*document);
+    return true;
+}
+
+void DocumentPane::showDocument(const Document &document)
+{
+    m_title->setText(document.title);
+    m_loadedTitle = m_title->text();
+    m_editor->setDocumentHtml(document.html);
+    showTitleInPanel();
 }
 
 void DocumentPane::showTitleInPanel()
@@ -119,10 +151,12 @@ void DocumentPane::showTitleInPanel()
     m_context.status.showCurrentDocument(m_context.state.currentDocNum(), m_loadedTitle);
 }
 
+// A revision goes into the row it was loaded from, a new document into
+// the folder current at the moment of saving.
 SaveOutcome DocumentPane::saveDocument()
 {
     AppState &state = m_context.state;
-    const bool isNew = state.currentDocNum() == 0;
+    const bool isNew = m_editDoc == 0;
     if (isNew) {
         QString notice;
         if (state.currentDirNum() == 0)
@@ -140,10 +174,11 @@ SaveOutcome DocumentPane::saveDocument()
     const QString title = m_title->text();
     const QString html = m_editor->documentHtml();
     const QString changed = formatChangeDate(QDateTime::currentDateTime());
-    DocNum stored = state.currentDocNum();
+    DocNum stored = m_editDoc;
+    const DirNum folder = state.currentDirNum();
     const bool ok = m_context.notices.guard([&] {
         if (isNew)
-            stored = m_context.documents.addDocument(state.currentDirNum(), title, html, changed);
+            stored = m_context.documents.addDocument(folder, title, html, changed);
         else
             m_context.documents.updateDocument(stored, title, html, changed);
     });
@@ -151,6 +186,7 @@ SaveOutcome DocumentPane::saveDocument()
         return SaveOutcome::Refused;  // the notice says why; the user's text stays in the pane
     // The pane now shows the stored document: revising it again must
     // update this row, not add another one.
+    m_editDoc = stored;
     state.setCurrentDocNum(stored);
     m_loadedTitle = title;
     showTitleInPanel();
@@ -170,42 +206,92 @@ void DocumentPane::setEditMode(EditMode mode)
     m_context.state.setEditMode(mode);
 }
 
+// The state has asked the pane to leave its edit before it selected the
+// document: an edit still open here was kept (and is never replaced).
 void DocumentPane::showSelectedDocument(DocNum num)
 {
-    if (m_context.state.isEditing()) {
-        if (!settleUnsavedChanges())
-            return;
-        setEditMode(EditMode::Browse);
-    }
-    loadDocument(num);
+    if (!m_context.state.isEditing())
+        loadDocument(num);
 }
 
-bool DocumentPane::settleUnsavedChanges()
+LeaveOutcome DocumentPane::leave()
 {
-    if (!hasUnsavedChanges())
-        return true;
-    if (m_context.board.ask(SaveBeforeLeaving) != BoardAnswer::Yes)
-        return true;  // the user lets the changes go
-    return saveDocument() == SaveOutcome::Stored;
+    return leaveAsking(SaveBeforeLeaving);
+}
+
+LeaveOutcome DocumentPane::leaveAsking(const QString &question)
+{
+    if (!m_context.state.isEditing())
+        return LeaveOutcome::Left;
+    if (!hasUnsavedChanges()) {
+        leaveEditing(false);
+        return LeaveOutcome::Left;
+    }
+    const int session = m_editSession;
+    const BoardAnswer answer = m_context.board.askUrgent(question);
+    // The board does not stop the window: the user may have saved,
+    // cancelled or begun another edit while the question waited.
+    if (session != m_editSession || !m_context.state.isEditing())
+        return m_context.state.isEditing() ? LeaveOutcome::Stayed : LeaveOutcome::Left;
+    switch (answer) {
+    case BoardAnswer::Yes:
+        if (saveDocument() != SaveOutcome::Stored)
+            return LeaveOutcome::Stayed;
+        leaveEditing(false);
+        return LeaveOutcome::Saved;
+    case BoardAnswer::No:
+        leaveEditing(true);
+        return LeaveOutcome::Discarded;
+    case BoardAnswer::Cancel:
+    case BoardAnswer::NotAsked:
+        break;
+    }
+    return LeaveOutcome::Stayed;
+}
+
+bool DocumentPane::mayBeginEdit() const
+{
+    return commandAvailable(QStringLiteral("DocAdd"), m_context.state.commandMode());
 }
 
 void DocumentPane::newDocument()
 {
-    if (!settleUnsavedChanges())
+    if (!mayBeginEdit() || !mayProceed(leave()))
         return;
     setEditMode(EditMode::Edit);
+    beginEdit(0);
     m_context.state.setCurrentDocNum(0);
     clearDocument();
     m_title->setFocus();
 }
 
+// Revising works on the entry chosen in the list, which only browse mode shows.
 void DocumentPane::editDocument()
 {
-    if (!m_context.state.documentEntrySelected() || !settleUnsavedChanges())
+    if (!commandAvailable(QStringLiteral("DocChg"), m_context.state.commandMode())
+        || !m_context.state.documentEntrySelected())
         return;
+    const DocNum num = m_context.state.currentDocNum();
+    std::optional<Document> document;
+    {
+        BusyScope busy(m_context.status);
+        if (!m_context.notices.guard([&] { document = m_context.documents.readDocument(num); }))
+            return;
+    }
+    if (!document) {
+        m_context.notices.failure(RevisedDocumentGone);
+        return;
+    }
     setEditMode(EditMode::Edit);
-    loadDocument(m_context.state.currentDocNum());
+    beginEdit(num);
+    showDocument(*document);
     m_editor->setFocus();
+}
+
+void DocumentPane::beginEdit(DocNum num)
+{
+    m_editDoc = num;
+    ++m_editSession;
 }
 
 bool DocumentPane::saveAndBrowse()
@@ -227,27 +313,37 @@ void DocumentPane::cancelEditing()
 
 void DocumentPane::leaveEditing(bool reloadStored)
 {
+    m_recovery->editEnded();
+    const DocNum shown = m_editDoc;
+    m_editDoc = 0;
     setEditMode(EditMode::Browse);
     if (reloadStored) {
-        if (m_context.state.currentDocNum() != 0)
-            loadDocument(m_context.state.currentDocNum());
-        else
+        if (shown == 0 || !loadDocument(shown))
             clearDocument();
     }
     Q_EMIT editingFinished(m_context.state.currentDocNum());
 }
 
-// The file was replaced: a document shown for reading is gone with it; one
-// being written stays, as a new document not yet stored anywhere.
+// The file was replaced: a document shown for reading is gone with it. An
+// edit is left before any replacement; should one still be open, it stays
+// as a new document, never written into a row that may now be another.
 void DocumentPane::followReopen()
 {
     if (m_context.state.isEditing()) {
+        m_editDoc = 0;
         m_context.state.setCurrentDocNum(0);
         m_loadedTitle.clear();
         return;
     }
     clearDocument();
     m_context.status.showCurrentDocument(0, QString());
+}
+
+void DocumentPane::followCommandMode()
+{
+    const CommandMode mode = m_context.state.commandMode();
+    for (QAction *action : m_saveCancel->actions())
+        action->setEnabled(commandAvailable(action->objectName(), mode));
 }
 
 void DocumentPane::clearDocument()
@@ -277,55 +373,36 @@ bool DocumentPane::hasUnsavedChanges() const
 
 bool DocumentPane::confirmClose()
 {
-    if (!hasUnsavedChanges())
-        return true;
-    if (m_context.board.askOverriding(SaveBeforeClosing) != BoardAnswer::Yes)
-        return true;
-    return saveAndBrowse();
+    return mayProceed(leaveAsking(SaveBeforeClosing));
 }
 
 bool DocumentPane::keepUnsavedForRecovery()
 {
-    if (!hasUnsavedChanges())
-        return true;
-    const AppState &state = m_context.state;
-    try {
-        RecoveryFile(m_context.session.programDir())
-            .write({state.currentDirNum(), state.currentDocNum(), m_title->text(), m_editor->documentHtml()});
-    } catch (const StorageError &e) {
-        qWarning().noquote() << "Folio Keeper:" << e.userText();
-        return false;
-    }
-    return true;
+    return m_recovery->keepNow();
+}
+
+void DocumentPane::offerRecoveryLater()
+{
+    m_context.state.setRecovering(true);
+    QTimer::singleShot(0, this, &DocumentPane::offerRecovery);
 }
 
 void DocumentPane::offerRecovery()
 {
-    const RecoveryFile file(m_context.session.programDir());
-    if (!file.exists())
-        return;
-    const std::optional<RecoveredEdit> edit = file.read();
-    if (!edit) {
-        m_context.notices.failure(
-            QStringLiteral("%1 holds words kept from an earlier run but cannot be read; it was left in place.")
-                .arg(file.path()));
-        return;
-    }
-    const BoardAnswer answer = m_context.board.ask(RestoreQuestion.arg(edit->title.left(80)));
-    if (m_context.board.isShutDown())
-        return;  // the window went away: no answer was given, the file stays
-    if (answer == BoardAnswer::Yes)
-        restoreEdit(*edit);
-    file.remove();
+    m_recovery->offer([this](const RecoveredEdit &edit) { restoreEdit(edit); });
+    m_context.state.setRecovering(m_recovery->isOfferPending());
 }
 
 // Back into edit mode as the edit was: the same folder and document, the
 // title and the text, counted as unsaved.
 void DocumentPane::restoreEdit(const RecoveredEdit &edit)
 {
+    if (!mayProceed(leave()))
+        return;
     if (edit.dir != 0)
         m_context.state.selectFolder(edit.dir);
     setEditMode(EditMode::Edit);
+    beginEdit(edit.doc);
     m_context.state.setCurrentDocNum(edit.doc);
     m_title->setText(edit.title);
     m_loadedTitle.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/appstate.h"
 #include "storage/types.h"
 
 #include <QFrame>
@@ -10,7 +11,7 @@ namespace folio {
 
 struct AppContext;
 struct RecoveredEdit;
-enum class EditMode;
+class EditRecovery;
 
 // What became of a save.
 enum class SaveOutcome { Stored, Refused };
@@ -23,11 +24,16 @@ class TitleBox;
 // cancel keys, the title box and the formatting bar, above the editor. It
 // shows one document read-only (browse mode) or lets the user write a new
 // one or revise the shown one (edit mode).
+//
+// Nothing replaces what the pane shows before the pane has left its edit
+// (see leave()); a revision is saved into the row it was loaded from,
+// whatever is current by then.
 class DocumentPane : public QFrame
 {
     Q_OBJECT
 public:
     DocumentPane(AppContext &context, QWidget *parent = nullptr);
+    ~DocumentPane() override;
 
     HtmlEditor *editor() const { return m_editor; }
     TitleBox *titleBox() const { return m_title; }
@@ -35,10 +41,11 @@ public:
     QToolBar *saveCancelBar() const { return m_saveCancel; }
     FormattingBar *formattingBar() const { return m_formatting; }
     FontBoxes &fontBoxes() const { return *m_fonts; }
+    EditRecovery &recovery() const { return *m_recovery; }
 
     // Reads a document into the pane; a number without a row leaves the
-    // pane as it is.
-    void loadDocument(DocNum num);
+    // pane as it is and returns false. Never replaces an edit.
+    bool loadDocument(DocNum num);
     // Stores the pane's document; Refused (with a notice) when a new
     // document has no folder or no title or too long a title, or when the
     // store failed. The pane is not changed either way.
@@ -55,18 +62,25 @@ public:
     void printDocument();
     // In edit mode with changes the user has not saved.
     bool hasUnsavedChanges() const;
-    // Before the pane's text is replaced: with unsaved changes, asks
-    // whether to save them. False when the user wants them saved and the
-    // save was refused (the caller stops); true to go on.
-    bool settleUnsavedChanges();
-    // Asks whether to save unsaved changes before the window closes: false
-    // when the window must stay open (the save was refused).
+    // The number of the row being revised (0: a new document), while editing.
+    DocNum editedDocument() const { return m_editDoc; }
+
+    // Before anything replaces what the pane shows. In browse mode there is
+    // nothing to leave. In edit mode without changes the edit ends. With
+    // unsaved changes the user is asked, whatever the board shows: Yes
+    // saves (Stayed when the save is refused), No lets the changes go,
+    // Cancel or no answer keep the edit (Stayed).
+    LeaveOutcome leave();
+    // The same before the window closes: false when it must stay open.
     bool confirmClose();
     // The program is being ended without asking (a signal): unsaved changes
-    // are kept in the recovery file. False when they could not be written.
+    // are written to the recovery file now. False, after saying why, when
+    // they could not be.
     bool keepUnsavedForRecovery();
     // At start: an edit kept by the last run is offered back; Yes reopens it
-    // in edit mode as it was, No lets it go. The file goes once answered.
+    // in edit mode as it was, No lets it go. No edit can begin from now
+    // until the answer.
+    void offerRecoveryLater();
     void offerRecovery();
 
 Q_SIGNALS:
@@ -77,12 +91,17 @@ Q_SIGNALS:
 private:
     void buildCoolBar();
     void clearDocument();
+    void showDocument(const Document &document);
+    void beginEdit(DocNum num);
     void leaveEditing(bool reloadStored);
+    LeaveOutcome leaveAsking(const QString &question);
     void showTitleInPanel();
     // A document chosen in the list, the find dialog or a drop.
     void showSelectedDocument(DocNum num);
     void followReopen();
+    void followCommandMode();
     void restoreEdit(const RecoveredEdit &edit);
+    bool mayBeginEdit() const;
 
     AppContext &m_context;
     QWidget *m_coolBar;
@@ -91,7 +110,10 @@ private:
     HtmlEditor *m_editor;
     FontBoxes *m_fonts;
     FormattingBar *m_formatting;
+    EditRecovery *m_recovery;
     QString m_loadedTitle;
+    DocNum m_editDoc = 0;     // the row a revision was loaded from; 0 for a new document
+    int m_editSession = 0;    // counts the edits begun, so a late answer finds its own edit
 };
 
 } // namespace folio

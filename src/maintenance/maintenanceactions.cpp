@@ -30,6 +30,22 @@ const QString RebuildFailure = QStringLiteral("Database Rebuild Failure.");
 const QString RestoreQuestion = QStringLiteral(
     "RESTORE operation will use backup data to overwirte current data. Do you want to continue?");
 
+const QString EditStillOpen =
+    QStringLiteral("the document being edited is still open: save or cancel it, then try again");
+
+// Commands that need the database wait while the file is worked on.
+class BusyFlag
+{
+public:
+    explicit BusyFlag(AppState &state) : m_state(state) { m_state.setBusy(true); }
+    ~BusyFlag() { m_state.setBusy(false); }
+    BusyFlag(const BusyFlag &) = delete;
+    BusyFlag &operator=(const BusyFlag &) = delete;
+
+private:
+    AppState &m_state;
+};
+
 // The notice's own words, then what failed.
 QString failureText(const QString &notice, const QString &detail)
 {
@@ -76,12 +92,16 @@ void MaintenanceActions::runWithProgress(const std::function<void(const Progress
 // shows, so the program never waits on the board with the database closed.
 void MaintenanceActions::compressDb()
 {
+    // The file is replaced under the pane: an edit is saved or let go first.
+    if (!mayProceed(m_context.state.leaveEdit()))
+        return;
     const QString dir = m_context.session.programDir();
     const DirNum folder = m_context.state.currentDirNum();
     const DocNum document = m_context.state.currentDocNum();
     QString failure;
     {
         BusyScope busy(m_context.status);
+        BusyFlag working(m_context.state);
         try {
             m_context.session.reopen(
                 [&] { runWithProgress([&](const ProgressFunction &progress) { compactDatabase(dir, progress); }); });
@@ -97,20 +117,12 @@ void MaintenanceActions::compressDb()
 }
 
 // Compaction keeps every row and its key, so what was current before is
-// current again: a document being written goes on as a revision of its own
-// row (not as a new one, which would store it twice), and one shown for
-// reading is shown again.
+// current again and the document shown is shown again.
 void MaintenanceActions::keepPlace(DirNum folder, DocNum document)
 {
-    AppState &state = m_context.state;
     if (!m_context.db.isOpen() || folder == 0)
         return;
-    if (state.isEditing()) {
-        state.setCurrentDirNum(folder);
-        state.setCurrentDocNum(document);
-    } else {
-        state.navigateTo(folder, document);
-    }
+    m_context.state.navigateTo(folder, document);
 }
 
 // The connection stays open while the second question waits: nothing is
@@ -124,13 +136,14 @@ void MaintenanceActions::rebuildDb()
         BusyScope busy(m_context.status);
         second = m_context.board.ask(RebuildSecondQuestion);
     }
-    if (second != BoardAnswer::Yes)
+    if (second != BoardAnswer::Yes || !mayProceed(m_context.state.leaveEdit()))
         return;
 
     const QString dir = m_context.session.programDir();
     const bool templatePresent = QFileInfo(QDir(dir).filePath(TemplateDatabaseName)).isFile();
     QString failure;
     try {
+        BusyFlag working(m_context.state);
         m_context.session.reopen([&] { rebuildDatabase(dir); });
     } catch (const StorageError &e) {
         failure = e.userText();
@@ -176,6 +189,7 @@ void MaintenanceActions::backUp(BackupPosition position, const ProgressFunction 
 {
     const QString dir = m_context.session.programDir();
     BusyScope busy(m_context.status);
+    BusyFlag working(m_context.state);
     runOnWorkerThread(
         [&](const ProgressFunction &report) {
             backupDatabase(dir, position, QDateTime::currentDateTime(), report);
@@ -185,8 +199,12 @@ void MaintenanceActions::backUp(BackupPosition position, const ProgressFunction 
 
 void MaintenanceActions::restore(BackupPosition position, const ProgressFunction &progress)
 {
+    if (!mayProceed(m_context.state.leaveEdit()))
+        throw StorageError(QStringLiteral("restore the database from position %1").arg(backupPositionKey(position)),
+                           EditStillOpen);
     const QString dir = m_context.session.programDir();
     BusyScope busy(m_context.status);
+    BusyFlag working(m_context.state);
     m_context.session.reopen([&] {
         runOnWorkerThread([&](const ProgressFunction &report) { restoreDatabase(dir, position, report); }, progress);
     });

@@ -8,17 +8,55 @@ void AppState::selectFolder(DirNum num)
     Q_EMIT folderSelected(num);
 }
 
-void AppState::selectDocument(DocNum num)
+bool AppState::selectDocument(DocNum num)
 {
+    if (!mayProceed(leaveEdit()))
+        return false;
     setCurrentDocNum(num);
     Q_EMIT documentSelected(num);
+    return true;
 }
 
-void AppState::navigateTo(DirNum dir, DocNum doc)
+bool AppState::navigateTo(DirNum dir, DocNum doc)
 {
+    if (doc != 0 && !mayProceed(leaveEdit()))
+        return false;
     selectFolder(dir);
-    if (doc != 0)
-        selectDocument(doc);
+    if (doc != 0) {
+        setCurrentDocNum(doc);
+        Q_EMIT documentSelected(doc);
+    }
+    return true;
+}
+
+LeaveOutcome AppState::leaveEdit()
+{
+    return m_leaveHandler ? m_leaveHandler() : LeaveOutcome::Left;
+}
+
+void AppState::setBusy(bool busy)
+{
+    if (m_busy == busy)
+        return;
+    m_busy = busy;
+    Q_EMIT commandModeChanged(commandMode());
+}
+
+void AppState::setRecovering(bool recovering)
+{
+    if (m_recovering == recovering)
+        return;
+    m_recovering = recovering;
+    Q_EMIT commandModeChanged(commandMode());
+}
+
+CommandMode AppState::commandMode() const
+{
+    if (m_busy)
+        return CommandMode::Busy;
+    if (m_editMode == EditMode::Edit)
+        return CommandMode::Edit;
+    return m_recovering ? CommandMode::Recovering : CommandMode::Browse;
 }
 
 void AppState::forgetCurrent()
@@ -50,6 +88,7 @@ void AppState::setEditMode(EditMode mode)
         return;
     m_editMode = mode;
     Q_EMIT editModeChanged(mode);
+    Q_EMIT commandModeChanged(commandMode());
 }
 
 void AppState::setEditorReady(bool ready)

@@ -1,10 +1,10 @@
 #include "shell/commands.h"
 
+#include "shell/commandavailability.h"
 #include "shell/icons.h"
 #include "shell/notices.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -80,7 +80,12 @@ void Commands::bind(const QList<CommandBinding> &bindings, Notices &notices)
         Q_ASSERT_X(a, "Commands::bind", qPrintable(binding.key));
         if (!a)
             continue;
-        connect(a, &QAction::triggered, &notices, [&notices, run = binding.run] { notices.guard(run); });
+        connect(a, &QAction::triggered, &notices, [this, &notices, key = binding.key, run = binding.run] {
+            // A trigger that was queued before the mode changed.
+            if (m_state && !commandAvailable(key, m_state->commandMode()))
+                return;
+            notices.guard(run);
+        });
     }
 }
 
@@ -125,12 +130,10 @@ void Commands::populate(QToolBar *folderBar, QToolBar *documentBar, QMenuBar *me
     menu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"), {"MnuHelp", "MnuBugReport", "MnuAbout"});
 }
 
-void enableToolbarButtons(QToolBar *toolbar, bool enable)
+void Commands::applyMode(CommandMode mode)
 {
-    for (QAction *a : toolbar->actions())
-        if (QWidget *button = toolbar->widgetForAction(a))
-            button->setEnabled(enable);
-    QCoreApplication::processEvents();
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
+        it.value()->setEnabled(commandAvailable(it.key(), mode));
 }
 
 } // namespace folio

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/appstate.h"
+
 #include <QHash>
 #include <QObject>
 #include <QStringList>
@@ -34,10 +36,14 @@ public:
     explicit Commands(QWidget *window);
 
     QAction *action(const QString &key) const;
-    // Runs each binding's handler when its action is triggered; a failure
-    // becomes a notice instead of reaching the event loop.
+    // Runs each binding's handler when its action is triggered and the
+    // command is available; a failure becomes a notice instead of reaching
+    // the event loop.
     void bind(const QList<CommandBinding> &bindings, Notices &notices);
+    void setModeSource(const AppState *state) { m_state = state; }
     QStringList keys() const { return m_order; }
+    // Enables each command as the availability table says for `mode`.
+    void applyMode(CommandMode mode);
 
     // Fills the two command toolbars and the menu bar.
     void populate(QToolBar *folderBar, QToolBar *documentBar, QMenuBar *menuBar);
@@ -57,11 +63,7 @@ private:
     QStringList m_order;
     QMenu *m_folderMenu = nullptr;
     QMenu *m_documentMenu = nullptr;
+    const AppState *m_state = nullptr;
 };
-
-// Enables or disables every button of a toolbar (only `true` enables), then
-// lets pending events run once. The buttons change, not the shared actions:
-// the same commands stay available from the menus.
-void enableToolbarButtons(QToolBar *toolbar, bool enable);
 
 } // namespace folio

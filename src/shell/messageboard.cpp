@@ -7,7 +7,6 @@
 #include <QEventLoop>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QThread>
 
 namespace folio {
 
@@ -46,7 +45,7 @@ void BoardButton::mouseMoveEvent(QMouseEvent *)
 // One waiting call: its answer and the event loop it waits in.
 struct MessageBoard::Wait
 {
-    BoardAnswer answer = BoardAnswer::None;
+    BoardAnswer answer = BoardAnswer::NotAsked;
     QEventLoop loop;
 };
 
@@ -56,6 +55,7 @@ MessageBoard::MessageBoard(QWidget *host)
     , m_ok(new BoardButton(QStringLiteral("picOK"), QStringLiteral("OK"), this))
     , m_yes(new BoardButton(QStringLiteral("picYes"), QStringLiteral("Yes"), this))
     , m_no(new BoardButton(QStringLiteral("picNo"), QStringLiteral("No"), this))
+    , m_cancel(new BoardButton(QStringLiteral("picCancel"), QStringLiteral("Cancel"), this))
 {
     setObjectName(QStringLiteral("picMessageBoard"));
     setMouseTracking(true);
@@ -68,14 +68,19 @@ MessageBoard::MessageBoard(QWidget *host)
     m_yes->setGeometry(twips(3120), twips(1560), twips(570), twips(225));
     m_no->setGeometry(twips(3120), twips(1800), twips(570), twips(225));
     m_ok->setGeometry(twips(3120), twips(1800), twips(570), twips(225));
+    // Under No, in the same column: only questions about unsaved words offer it.
+    m_cancel->setGeometry(twips(3120), twips(2040), twips(570), twips(225));
     m_yes->hide();
     m_no->hide();
+    m_cancel->hide();
 
     connect(m_ok, &BoardButton::clicked, this, [this] { answer(BoardAnswer::Yes); });
     connect(m_yes, &BoardButton::clicked, this, [this] { answer(BoardAnswer::Yes); });
-    connect(m_no, &BoardButton::clicked, this, [this] { answer(BoardAnswer::None); });
-    for (BoardButton *button : {m_ok, m_yes, m_no})
+    connect(m_no, &BoardButton::clicked, this, [this] { answer(BoardAnswer::No); });
+    connect(m_cancel, &BoardButton::clicked, this, [this] { answer(BoardAnswer::Cancel); });
+    for (BoardButton *button : {m_ok, m_yes, m_no, m_cancel})
         connect(button, &BoardButton::hovered, this, [this, button] { showBorder(button); });
+    connect(&m_slideTimer, &QTimer::timeout, this, &MessageBoard::slideOneStep);
     hide();
 }
 
@@ -92,6 +97,7 @@ int MessageBoard::hostWidth() const
 
 void MessageBoard::park(int top)
 {
+    m_slideTimer.stop();
     move(hostWidth(), top);
     hide();
 }
@@ -100,47 +106,49 @@ BoardAnswer MessageBoard::showMessageBoard(BoardMode mode, BoardButtons buttons,
                                            quint32 bgrColor)
 {
     if (m_busy || m_shutDown)
-        return BoardAnswer::None;
-    m_busy = true;
+        return BoardAnswer::NotAsked;
     showBorder(nullptr);
 
     if (mode == BoardMode::SlideOut) {
-        slide(qMax(1, (hostWidth() - x()) / 10));
-        hide();
-        m_busy = false;
-        Q_EMIT becameIdle();
-        return BoardAnswer::None;
+        if (isVisible())
+            startSlide(qMax(1, (hostWidth() - x()) / 10), true);
+        return BoardAnswer::NotAsked;
     }
 
+    m_busy = true;
     QApplication::beep();
     m_label->setText(message);
     QPalette palette = m_label->palette();
     palette.setColor(QPalette::WindowText, colorFromBgr(bgrColor));
     m_label->setPalette(palette);
-    if (buttons == BoardButtons::Ok) {
-        m_yes->hide();
-        m_no->hide();
-        m_ok->show();
-    } else if (buttons == BoardButtons::YesNo) {
-        m_yes->show();
-        m_no->show();
-        m_ok->hide();
-    }
+    showButtons(buttons);
     move(hostWidth(), y());
     show();
     raise();
-    slide(-qMax(1, width() / 10));
+    startSlide(-qMax(1, width() / 10), false);
 
-    // Wait for a button while the window goes on working. The loop sleeps
-    // until an event arrives; it does not spin.
+    // Wait for a button while the window goes on working (the slide too).
+    // The loop sleeps until an event arrives; it does not spin.
     Wait wait;
     Wait *outer = m_wait;
     m_wait = &wait;
     wait.loop.exec();
     m_wait = outer;
-    m_busy = false;
-    Q_EMIT becameIdle();
+    m_busy = m_wait != nullptr;
+    if (!m_busy)
+        Q_EMIT becameIdle();
     return wait.answer;
+}
+
+void MessageBoard::showButtons(BoardButtons buttons)
+{
+    if (buttons == BoardButtons::Keep)
+        return;
+    const bool question = buttons != BoardButtons::Ok;
+    m_ok->setVisible(!question);
+    m_yes->setVisible(question);
+    m_no->setVisible(question);
+    m_cancel->setVisible(buttons == BoardButtons::YesNoCancel);
 }
 
 BoardAnswer MessageBoard::inform(const QString &message)
@@ -158,14 +166,15 @@ BoardAnswer MessageBoard::ask(const QString &message)
     return showMessageBoard(BoardMode::Show, BoardButtons::YesNo, message, WarningColor);
 }
 
-BoardAnswer MessageBoard::askOverriding(const QString &message)
+BoardAnswer MessageBoard::askUrgent(const QString &message, BoardButtons buttons)
 {
     if (m_shutDown)
-        return BoardAnswer::None;
-    if (m_wait)
-        endWait(BoardAnswer::None);
+        return BoardAnswer::NotAsked;
+    // The message waiting now cannot return before this question has been
+    // answered (its wait lies further out on the stack); it ends unanswered.
+    endWait(BoardAnswer::NotAsked);
     m_busy = false;
-    return ask(message);
+    return showMessageBoard(BoardMode::Show, buttons, message, WarningColor);
 }
 
 void MessageBoard::endWait(BoardAnswer value)
@@ -175,13 +184,16 @@ void MessageBoard::endWait(BoardAnswer value)
     m_wait->answer = value;
     m_wait->loop.quit();
     m_wait = nullptr;
+    m_slideTimer.stop();
     hide();
 }
 
 void MessageBoard::shutDown()
 {
     m_shutDown = true;
-    endWait(BoardAnswer::None);
+    endWait(BoardAnswer::NotAsked);
+    m_slideTimer.stop();
+    hide();
 }
 
 void MessageBoard::answer(BoardAnswer value)
@@ -189,27 +201,48 @@ void MessageBoard::answer(BoardAnswer value)
     if (!m_wait)
         return;
     Wait *wait = m_wait;
+    m_wait = nullptr;  // a second click before the wait returns changes nothing
     wait->answer = value;
+    wait->loop.quit();
     m_busy = false;
     showMessageBoard(BoardMode::SlideOut, BoardButtons::Ok, QString(), 0);
-    wait->loop.quit();
 }
 
-// Eleven steps; the board is repainted at each and nothing else runs meanwhile.
-void MessageBoard::slide(int step)
+// Eleven steps of `step` pixels, the first at once and the others from a
+// timer, so that the window keeps painting and answering meanwhile.
+void MessageBoard::startSlide(int step, bool hideWhenDone)
 {
-    for (int i = 0; i <= 10; ++i) {
-        move(x() + step, y());
-        if (isVisible())
-            repaint();
-        if (m_slideDelay > 0)
-            QThread::msleep(m_slideDelay);
+    m_slideStep = step;
+    m_slideStepsLeft = 11;
+    m_hideWhenSlid = hideWhenDone;
+    m_slideTimer.stop();
+    if (m_slideDelay <= 0) {
+        while (m_slideStepsLeft > 0)
+            slideOneStep();
+        return;
     }
+    slideOneStep();
+    m_slideTimer.start(m_slideDelay);
+}
+
+void MessageBoard::slideOneStep()
+{
+    if (m_slideStepsLeft <= 0) {
+        m_slideTimer.stop();
+        return;
+    }
+    move(x() + m_slideStep, y());
+    if (--m_slideStepsLeft > 0)
+        return;
+    m_slideTimer.stop();
+    if (m_hideWhenSlid)
+        hide();
 }
 
 void MessageBoard::showBorder(QLabel *hovered)
 {
-    for (QLabel *button : {static_cast<QLabel *>(m_ok), static_cast<QLabel *>(m_yes), static_cast<QLabel *>(m_no)})
+    for (QLabel *button : {static_cast<QLabel *>(m_ok), static_cast<QLabel *>(m_yes), static_cast<QLabel *>(m_no),
+                           static_cast<QLabel *>(m_cancel)})
         button->setFrameShape(button == hovered ? QFrame::Box : QFrame::NoFrame);
 }
 

@@ -55,7 +55,15 @@ void Notices::showNext()
     if (m_pending.isEmpty() || m_board.isBusy())
         return;  // the board's next idle moment brings us back
     const QString text = m_pending.takeFirst();
-    m_board.warn(text);
+    // A question about unsaved words may take the board from a notice
+    // before it was read: it comes back once the board is free again.
+    if (m_board.warn(text) == BoardAnswer::NotAsked && !m_board.isShutDown()) {
+        m_pending.prepend(text);
+        if (!m_board.isBusy() && !m_scheduled) {
+            m_scheduled = true;
+            QTimer::singleShot(0, this, &Notices::showNext);
+        }
+    }
 }
 
 } // namespace folio

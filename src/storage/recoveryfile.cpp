@@ -1,9 +1,11 @@
 #include "storage/recoveryfile.h"
 
+#include "storage/atomicfile.h"
 #include "storage/storageerror.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
@@ -24,6 +26,12 @@ bool RecoveryFile::exists() const
     return QFile::exists(path());
 }
 
+bool RecoveryFile::isPending() const
+{
+    const QFileInfo info(path());
+    return info.exists() && (!info.isFile() || info.size() > 0);
+}
+
 void RecoveryFile::write(const RecoveredEdit &edit) const
 {
     const QString operation = QStringLiteral("keep the unsaved document in %1").arg(path());
@@ -37,9 +45,11 @@ void RecoveryFile::write(const RecoveredEdit &edit) const
     if (!file.open(QIODevice::WriteOnly))
         throw StorageError(operation, file.errorString());
     file.write(QJsonDocument(object).toJson(QJsonDocument::Compact));
-    // commit() flushes the data to the disk before it renames the file.
+    // commit() flushes the data to the disk before it renames the file; the
+    // folder's flush makes the rename itself survive a power cut.
     if (!file.commit())
         throw StorageError(operation, file.errorString());
+    flushToDisk(FlushKind::FolderEntries, m_programDir);
 }
 
 std::optional<RecoveredEdit> RecoveryFile::read() const
@@ -57,9 +67,17 @@ std::optional<RecoveredEdit> RecoveryFile::read() const
                          object.value(QStringLiteral("html")).toString()};
 }
 
-bool RecoveryFile::remove() const
+void RecoveryFile::discard() const
 {
-    return QFile::remove(path());
+    QFile file(path());
+    if (!file.exists() || file.remove())
+        return;
+    const QString why = file.errorString();
+    if (QFileInfo(path()).isFile() && file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.close();
+        return;
+    }
+    throw StorageError(QStringLiteral("remove %1").arg(path()), why);
 }
 
 } // namespace folio

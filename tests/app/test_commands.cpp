@@ -1,5 +1,6 @@
 // The commands: every toolbar button and menu entry with its caption and
-// tool tip, one action per command everywhere, and the toolbar enabling.
+// tool tip, one action per command everywhere, and what each may do in
+// browse, edit and busy mode.
 
 #include "shell/commands.h"
 #include "support/testsupport.h"
@@ -94,21 +95,50 @@ private Q_SLOTS:
             QVERIFY2(m_window->findChild<QAction *>(QLatin1String(name)), name);
     }
 
-    void enablingTheDocumentToolbarLeavesTheMenus()
+    // One table: the toolbar button, the menu entry and the shortcut of a
+    // command are one action, enabled alike in each mode.
+    void availabilityFollowsTheMode()
     {
-        auto *bar = m_window->findChild<QToolBar *>(QStringLiteral("ToolbarDoc"));
-        enableToolbarButtons(bar, false);
-        for (QAction *a : bar->actions())
-            if (!a->isSeparator())
-                QVERIFY2(!bar->widgetForAction(a)->isEnabled(), qPrintable(a->objectName()));
-        // The same commands stay available from the menus and the folder bar.
-        QVERIFY(m_window->findChild<QAction *>(QStringLiteral("DocAdd"))->isEnabled());
-        auto *folderBar = m_window->findChild<QToolBar *>(QStringLiteral("ToolbarDir"));
-        QVERIFY(folderBar->widgetForAction(folderBar->actions().first())->isEnabled());
-        enableToolbarButtons(bar, true);
-        for (QAction *a : bar->actions())
-            if (!a->isSeparator())
-                QVERIFY(bar->widgetForAction(a)->isEnabled());
+        auto *docBar = m_window->findChild<QToolBar *>(QStringLiteral("ToolbarDoc"));
+        auto *dirBar = m_window->findChild<QToolBar *>(QStringLiteral("ToolbarDir"));
+        // Enabled as an action (menus, pop-ups, shortcuts) and as a button
+        // alike; a button that disagrees with its action counts as neither.
+        auto enabledEverywhere = [&](const char *key) {
+            auto *a = m_window->findChild<QAction *>(QLatin1String(key));
+            QWidget *button = docBar->widgetForAction(a) ? docBar->widgetForAction(a) : dirBar->widgetForAction(a);
+            if (button && button->isEnabled() != a->isEnabled())
+                return false;
+            return a->isEnabled();
+        };
+        auto disabledEverywhere = [&](const char *key) {
+            auto *a = m_window->findChild<QAction *>(QLatin1String(key));
+            QWidget *button = docBar->widgetForAction(a) ? docBar->widgetForAction(a) : dirBar->widgetForAction(a);
+            return !a->isEnabled() && (!button || !button->isEnabled());
+        };
+        const QStringList all = m_window->commands().keys();
+        for (const QString &key : all)
+            QVERIFY2(enabledEverywhere(qPrintable(key)), qPrintable(key));
+
+        m_window->state().setEditMode(EditMode::Edit);
+        for (const char *key : {"DocChg", "DocDel", "DocExport"})
+            QVERIFY2(disabledEverywhere(key), key);
+        for (const char *key : {"DocAdd", "DocFind", "DocPrt", "DirAdd", "DbCompact", "MnuHelp"})
+            QVERIFY2(enabledEverywhere(key), key);
+        // The Delete key in the list runs nothing either.
+        QSignalSpy deleted(m_window->findChild<QAction *>(QStringLiteral("DocDel")), &QAction::triggered);
+        m_window->findChild<QAction *>(QStringLiteral("DocDel"))->trigger();
+        QCOMPARE(deleted.count(), 0);
+
+        m_window->state().setBusy(true);
+        for (const QString &key : all) {
+            const bool stays = key == "DocPrt" || key == "MnuHelp" || key == "MnuBugReport" || key == "MnuAbout"
+                || key == "MnuCheckNewVersion";
+            QVERIFY2(stays ? enabledEverywhere(qPrintable(key)) : disabledEverywhere(qPrintable(key)), qPrintable(key));
+        }
+        m_window->state().setBusy(false);
+        m_window->state().setEditMode(EditMode::Browse);
+        for (const QString &key : all)
+            QVERIFY2(enabledEverywhere(qPrintable(key)), qPrintable(key));
     }
 
     void shortcuts()

@@ -1,6 +1,7 @@
-// Ending on a signal: unsaved words are kept in the recovery file without a
-// question, offered back at the next start, and the file goes only once the
-// user has answered.
+// Unsaved words are kept in the recovery file while the user types (so a
+// kill or a power cut loses at most a few seconds) and once more when a
+// signal ends the program; they are offered back at the next start, and the
+// file goes once the words are saved or let go. Failures are said.
 
 #include "editor/documentpane.h"
 #include "editor/htmleditor.h"
@@ -10,7 +11,9 @@
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
 
+#include <QAction>
 #include <QDir>
+#include <QLabel>
 #include <QSqlQuery>
 #include <QTextEdit>
 #include <QTest>
@@ -97,12 +100,14 @@ private Q_SLOTS:
         QCOMPARE(window->state().currentDocNum(), DocNum(5));
         QCOMPARE(window->state().currentDirNum(), DirNum(1));
         QVERIFY(pane.hasUnsavedChanges());
-        QTRY_VERIFY(!file.exists());
+        // The words are still unsaved: the file keeps them until they are.
+        QVERIFY(file.exists());
 
-        // Saving stores it into the document it came from.
+        // Saving stores it into the document it came from, and the file goes.
         QVERIFY(pane.saveAndBrowse());
         QVERIFY(storedText(*window, 5).startsWith(QStringLiteral("Title in flight|")));
         QVERIFY(storedText(*window, 5).contains(QStringLiteral("words in flight")));
+        QTRY_VERIFY(!file.exists());
     }
 
     void noLetsTheEditGoAfterTheAnswer()
@@ -133,6 +138,133 @@ private Q_SLOTS:
         closer.start(10);
         QTRY_VERIFY(!window->isVisible());
         QVERIFY(RecoveryFile(m_folder->path()).exists());
+    }
+
+    // No signal comes (a kill, a power cut): the words typed are on disk a
+    // few seconds later all the same, and a start from what is on disk
+    // offers them back.
+    void typedWordsReachTheDiskWithoutASignal()
+    {
+        auto window = folio::test::openWindow(*m_folder);
+        QVERIFY(window);
+        window->state().navigateTo(1, 5);
+        window->documentPane().editDocument();
+        QTextEdit *text = window->documentPane().editor()->textEdit();
+        text->setFocus();
+        QTest::keyClicks(text, QStringLiteral("typed before the kill"));
+        const RecoveryFile file(m_folder->path());
+        QTRY_VERIFY_WITH_TIMEOUT(file.exists() && file.read() && file.read()->html.contains(QStringLiteral("before the kill")),
+                                 7000);
+        QCOMPARE(file.read()->doc, DocNum(5));
+        // More words: the file follows.
+        QTest::keyClicks(text, QStringLiteral(" and after"));
+        QTRY_VERIFY_WITH_TIMEOUT(file.read() && file.read()->html.contains(QStringLiteral("and after")), 7000);
+
+        // What a killed program leaves: the same files, opened by the next start.
+        ProgramFolder next;
+        QVERIFY(QFile::copy(m_folder->file(QStringLiteral("KB97.MDB")), next.file(QStringLiteral("KB97.MDB"))));
+        QVERIFY(QFile::copy(file.path(), next.file(RecoveryFile::fileName())));
+        auto restarted = folio::test::openWindow(next);
+        QVERIFY(restarted);
+        BoardRobot robot(*restarted, QStringLiteral("picYes"));
+        QTRY_VERIFY(restarted->state().isEditing());
+        QVERIFY(restarted->documentPane().editor()->textEdit()->toPlainText().contains(QStringLiteral("typed before the kill and after")));
+        QCOMPARE(restarted->documentPane().editedDocument(), DocNum(5));
+    }
+
+    // Save, Cancel and No each end the need for the file.
+    void fileGoesWithTheEdit_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("save") << "save";
+        QTest::newRow("cancel") << "cancel";
+        QTest::newRow("no to the question") << "no";
+    }
+
+    void fileGoesWithTheEdit()
+    {
+        QFETCH(QString, ending);
+        auto window = folio::test::openWindow(*m_folder);
+        QVERIFY(window);
+        window->state().navigateTo(1, 5);
+        DocumentPane &pane = window->documentPane();
+        pane.editDocument();
+        pane.editor()->textEdit()->setFocus();
+        QTest::keyClicks(pane.editor()->textEdit(), QStringLiteral("short lived"));
+        const RecoveryFile file(m_folder->path());
+        QTRY_VERIFY_WITH_TIMEOUT(file.exists(), 7000);
+        BoardRobot robot(*window, QStringLiteral("picNo"));
+        if (ending == QLatin1String("save"))
+            QVERIFY(pane.saveAndBrowse());
+        else if (ending == QLatin1String("cancel"))
+            pane.cancelEditing();
+        else
+            QCOMPARE(pane.leave(), LeaveOutcome::Discarded);
+        QVERIFY(!window->state().isEditing());
+        QTRY_VERIFY(!file.exists());
+        QCOMPARE(storedText(*window, 5).contains(QStringLiteral("short lived")), ending == QLatin1String("save"));
+    }
+
+    // A file that cannot be written is said (once), and a signal that
+    // would lose the words then leaves the window open; a second one ends it.
+    void unwritableFileIsSaidAndASignalWaits()
+    {
+        // A folder in the file's place: no rename can put a file there, root or not.
+        QVERIFY(QDir(m_folder->path()).mkpath(RecoveryFile::fileName() + QStringLiteral("/occupied")));
+        auto window = folio::test::openWindow(*m_folder);
+        QVERIFY(window);
+        BoardRobot robot(*window);
+        robot.clear();
+        QVERIFY(robot.waitForMessages(1));  // the kept words there cannot be read
+        robot.clear();
+        window->state().navigateTo(1, 5);
+        window->documentPane().editDocument();
+        QTest::keyClicks(window->documentPane().editor()->textEdit(), QStringLiteral("nowhere to go"));
+        QVERIFY(robot.waitForMessages(1, 8000));
+        QVERIFY2(robot.lastMessage().contains(QStringLiteral("keep the unsaved document")), qPrintable(robot.lastMessage()));
+        QTest::keyClicks(window->documentPane().editor()->textEdit(), QStringLiteral(" still nowhere"));
+        QTest::qWait(1500);
+        QCOMPARE(robot.messages().size(), 1);  // said once, not at every refresh
+
+        QVERIFY(!window->endOnSignal());
+        QVERIFY(window->isVisible());
+        QVERIFY(window->database().isOpen());
+        QVERIFY(robot.waitForMessages(2));
+        QVERIFY(window->endOnSignal());
+        QVERIFY(window->endedWithoutUnsavedWords());
+        QVERIFY(!window->database().isOpen());
+    }
+
+    // Kept words are offered even while the board shows something else (a
+    // refused question used to count as No and removed the file), and no
+    // edit can begin before the answer.
+    void offerTakesABusyBoard()
+    {
+        endWhileEditing(QStringLiteral("Kept"), QStringLiteral("kept words"));
+        auto window = std::make_unique<MainWindow>(m_folder->path());
+        window->board().setSlideDelay(0);
+        QTimer::singleShot(0, window.get(), [&] { window->board().inform(QStringLiteral("Something else first")); });
+        QVERIFY(window->load().ok);
+        window->show();
+        // Answers the question (Yes) and notes whether a new document could
+        // have been begun while it waited.
+        QStringList asked;
+        bool addWasOff = false;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, window.get(), [&] {
+            if (!window->board().isWaiting() || !window->board().findChild<QWidget *>(QStringLiteral("picYes"))->isVisible())
+                return;
+            asked << window->board().findChild<QLabel *>(QStringLiteral("lblmessageBoard"))->text();
+            addWasOff = !window->findChild<QAction *>(QStringLiteral("DocAdd"))->isEnabled();
+            folio::test::clickNamed(&window->board(), QStringLiteral("picYes"));
+        });
+        answerer.start(5);
+        QTRY_VERIFY(window->state().isEditing());
+        QVERIFY(addWasOff);
+        QCOMPARE(asked, QStringList{QStringLiteral("Folio Keeper was ended while a document had changes that were not "
+                                                   "saved (\"Kept\"). Do you want to restore them?")});
+        QVERIFY(window->documentPane().editor()->textEdit()->toPlainText().contains(QStringLiteral("kept words")));
+        window->state().setEditMode(EditMode::Browse);
     }
 
     void nothingUnsavedWritesNothing()

@@ -12,6 +12,7 @@
 #include "editor/formattingbar.h"
 #include "editor/htmleditor.h"
 #include "editor/titlebox.h"
+#include "shell/messageboard.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
 
@@ -23,6 +24,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTimer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -87,13 +89,15 @@ class TestDocumentPane : public QObject
                 QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.topLevelItem(i)).center());
         QCOMPARE(m_window->state().currentDocNum(), num);
     }
-    bool documentButtonsEnabled()
+    // The keys of the document toolbar's enabled buttons.
+    QStringList documentButtonsEnabled()
     {
         auto *bar = m_window->findChild<QToolBar *>(QStringLiteral("ToolbarDoc"));
+        QStringList keys;
         for (QAction *a : bar->actions())
             if (!a->isSeparator() && bar->widgetForAction(a)->isEnabled())
-                return true;
-        return false;
+                keys << a->objectName();
+        return keys;
     }
     void typeIntoEditor(const QString &words)
     {
@@ -142,7 +146,8 @@ private Q_SLOTS:
         BoardRobot robot(*m_window);
         trigger("DocAdd");
         QCOMPARE(m_window->state().editMode(), EditMode::Edit);
-        QVERIFY(!documentButtonsEnabled());
+        // Nothing that acts on the hidden list: only adding, finding and printing stay.
+        QCOMPARE(documentButtonsEnabled(), QStringList({"DocAdd", "DocFind", "DocPrt"}));
         QVERIFY(!m_window->documentList().isEnabled());
         QVERIFY(!m_window->documentList().isVisible());
         QVERIFY(m_window->findChild<QAction *>(QStringLiteral("DirAdd"))->isEnabled());
@@ -251,7 +256,7 @@ private Q_SLOTS:
         QCOMPARE(m_window->state().editMode(), EditMode::Browse);
         QVERIFY(!text()->toPlainText().contains(QStringLiteral("DISCARD ME")));
         QCOMPARE(m_pane->titleBox()->text(), QStringLiteral("Stored"));
-        QVERIFY(documentButtonsEnabled());
+        QCOMPARE(documentButtonsEnabled().size(), 6);
         QVERIFY(m_window->documentList().isEnabled());
 
         trigger("DocAdd");
@@ -400,63 +405,103 @@ private Q_SLOTS:
 
     void commandsAskBeforeDroppingUnsavedChanges_data()
     {
-        QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("byKey");
-        QTest::newRow("Add Document, Ctrl+N") << "DocAdd" << true;
-        QTest::newRow("Add Document, menu") << "DocAdd" << false;
-        QTest::newRow("Revise Document, Ctrl+E") << "DocChg" << true;
-        QTest::newRow("Revise Document, menu") << "DocChg" << false;
+        QTest::newRow("Add Document, Ctrl+N") << true;
+        QTest::newRow("Add Document, menu") << false;
     }
 
+    // Add Document during an edit asks first: No drops the changes, Cancel
+    // keeps editing with every word, Yes saves into the document that was
+    // being revised. Revise is not offered while editing.
     void commandsAskBeforeDroppingUnsavedChanges()
     {
-        QFETCH(QString, command);
         QFETCH(bool, byKey);
-        auto run = [&] {
+        auto addDocument = [&] {
             if (byKey)
-                QTest::keySequence(m_window.get(), m_window->findChild<QAction *>(command)->shortcut());
+                QTest::keySequence(m_window.get(), QKeySequence(QStringLiteral("Ctrl+N")));
             else
-                trigger(qPrintable(command));
+                trigger("DocAdd");
+        };
+        auto revise = [&] {
+            openDocument(5);
+            trigger("DocChg");
+            QCOMPARE(m_window->state().editMode(), EditMode::Edit);
         };
         selectFolder(1);
-        openDocument(5);
-        trigger("DocChg");
+        revise();
+        QVERIFY(!m_window->findChild<QAction *>(QStringLiteral("DocChg"))->isEnabled());
 
         // Unchanged: no question.
         BoardRobot robot(*m_window, QStringLiteral("picNo"));
-        run();
+        addDocument();
         QCOMPARE(m_window->state().editMode(), EditMode::Edit);
+        QCOMPARE(m_pane->editedDocument(), DocNum(0));
         QCOMPARE(robot.messages().size(), 0);
 
         // No: the changes go, the command goes on.
-        if (command == QLatin1String("DocAdd")) {
-            trigger("DocCancel");  // back to revising document 5
-            openDocument(5);
-            trigger("DocChg");
-        }
+        trigger("DocCancel");
+        revise();
         typeIntoEditor(QStringLiteral("dropped words"));
-        run();
+        addDocument();
         QCOMPARE(robot.messages().size(), 1);
         QVERIFY(robot.lastMessage().contains(QStringLiteral("not saved")));
-        QVERIFY(!text()->toPlainText().contains(QStringLiteral("dropped words")));
-        QVERIFY(!stored(5, "Text").contains(QStringLiteral("dropped words")));
+        QVERIFY(text()->toPlainText().isEmpty());
+        QCOMPARE(rows(QStringLiteral("Text LIKE '%dropped words%'")), 0);
 
-        // Yes: saved first, then the command goes on.
-        if (command == QLatin1String("DocAdd")) {
-            m_pane->titleBox()->setText(QStringLiteral("kept new"));
-            typeIntoEditor(QStringLiteral("kept words"));
-        } else {
-            typeIntoEditor(QStringLiteral("kept words"));
-        }
-        robot.setAnswer(QStringLiteral("picYes"));
-        run();
+        // Cancel: nothing happens, every word stays in the edit.
+        trigger("DocCancel");
+        revise();
+        typeIntoEditor(QStringLiteral("kept words"));
+        robot.setAnswer(QStringLiteral("picCancel"));
+        addDocument();
         QCOMPARE(robot.messages().size(), 2);
+        QCOMPARE(m_pane->editedDocument(), DocNum(5));
+        QVERIFY(text()->toPlainText().contains(QStringLiteral("kept words")));
+        QCOMPARE(rows(QStringLiteral("Text LIKE '%kept words%'")), 0);
+
+        // Yes: saved into document 5 first, then a fresh new document.
+        robot.setAnswer(QStringLiteral("picYes"));
+        addDocument();
+        QCOMPARE(robot.messages().size(), 3);
         QCOMPARE(rows(QStringLiteral("Text LIKE '%kept words%'")), 1);
+        QVERIFY(stored(5, "Text").contains(QStringLiteral("kept words")));
         QCOMPARE(m_window->state().editMode(), EditMode::Edit);
-        if (command == QLatin1String("DocAdd"))
-            QVERIFY(text()->toPlainText().isEmpty());  // a fresh new document
-        else
-            QVERIFY(text()->toPlainText().contains(QStringLiteral("kept words")));  // the stored text again
+        QVERIFY(text()->toPlainText().isEmpty());
+    }
+
+    // The board may be showing a tip that nobody has answered: the question
+    // about unsaved words takes its place instead of being refused (which
+    // would have counted as No and dropped the words).
+    void questionReachesTheUserWhileTheTipWaits()
+    {
+        selectFolder(1);
+        openDocument(5);
+        trigger("DocChg");
+        typeIntoEditor(QStringLiteral("words under the tip"));
+        // Only questions are answered (Yes); the tip is left waiting.
+        QStringList asked;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, m_window.get(), [&] {
+            auto *yes = m_window->board().findChild<QWidget *>(QStringLiteral("picYes"));
+            if (m_window->board().isWaiting() && yes->isVisible()) {
+                asked << m_window->board().findChild<QLabel *>(QStringLiteral("lblmessageBoard"))->text();
+                folio::test::clickNamed(&m_window->board(), QStringLiteral("picYes"));
+            }
+        });
+        answerer.start(5);
+        BoardAnswer tip = BoardAnswer::Yes;
+        QTimer::singleShot(0, m_window.get(), [&] {
+            // Ctrl+N comes while the tip waits for OK.
+            QTimer::singleShot(20, m_window.get(), [this] {
+                QTest::keySequence(m_window.get(), QKeySequence(QStringLiteral("Ctrl+N")));
+            });
+            tip = m_window->board().inform(QStringLiteral("A tip"));
+        });
+        QTRY_VERIFY(asked.size() == 1 && !m_window->board().isBusy());
+        QVERIFY(asked.first().contains(QStringLiteral("not saved")));
+        QCOMPARE(tip, BoardAnswer::NotAsked);  // replaced, not answered
+        QVERIFY(stored(5, "Text").contains(QStringLiteral("words under the tip")));
+        QCOMPARE(m_pane->editedDocument(), DocNum(0));  // then the new document began
     }
 
     void refusedSaveStopsTheCommand()

@@ -143,7 +143,10 @@ private Q_SLOTS:
         QCOMPARE(s.tree->currentIndex().data().toString(), QStringLiteral("Work"));
     }
 
-    void compactionKeepsTheDocumentBeingWritten()
+    // The file is replaced under the pane, so an edit is left first: Cancel
+    // keeps it and compacts nothing; Yes saves it into its own row, then
+    // compacts and shows the document again.
+    void compactionLeavesTheEditFirst()
     {
         Setup s;
         auto *pane = new DocumentPane(s.fixture.context(), nullptr);
@@ -153,16 +156,27 @@ private Q_SLOTS:
         pane->editDocument();
         QVERIFY(s.fixture.state().isEditing());
         pane->titleBox()->setText(QStringLiteral("revised while compacting"));
-        ScriptedBoard board(s.fixture.board(), {"picOK"});
-        s.actions.compressDb();
-        QCOMPARE(board.messages, QStringList{"Database compact finished successfully."});
+        const qint64 before = QFileInfo(s.file("KB97.MDB")).size();
+        {
+            ScriptedBoard board(s.fixture.board(), {"picCancel"});
+            s.actions.compressDb();
+            QCOMPARE(board.messages.size(), 1);
+            QVERIFY(board.messages.first().contains(QStringLiteral("not saved")));
+        }
         QVERIFY(s.fixture.state().isEditing());
         QCOMPARE(pane->titleBox()->text(), QStringLiteral("revised while compacting"));
+        QCOMPARE(QFileInfo(s.file("KB97.MDB")).size(), before);
 
-        QCOMPARE(pane->saveDocument(), SaveOutcome::Stored);
-        // Stored as a revision of document 5, not as a second copy.
+        ScriptedBoard board(s.fixture.board(), {"picYes", "picOK"});
+        s.actions.compressDb();
+        QCOMPARE(board.messages.size(), 2);
+        QCOMPARE(board.messages.last(), QStringLiteral("Database compact finished successfully."));
+        QVERIFY(!s.fixture.state().isEditing());
+        // Stored as a revision of document 5, not as a second copy, and shown again.
         QCOMPARE(s.fixture.context().documents.listDocuments(1).size(), 100);
         QCOMPARE(s.fixture.context().documents.readDocument(5)->title, QStringLiteral("revised while compacting"));
+        QCOMPARE(s.fixture.state().currentDocNum(), DocNum(5));
+        QCOMPARE(pane->titleBox()->text(), QStringLiteral("revised while compacting"));
     }
 
     void failedCompactionKeepsTheDatabaseOpen()

@@ -74,8 +74,9 @@ private Q_SLOTS:
         answerLater(QStringLiteral("picYes"));
         QCOMPARE(m_board->ask(QStringLiteral("Really?")), BoardAnswer::Yes);
         answerLater(QStringLiteral("picNo"));
-        QCOMPARE(m_board->ask(QStringLiteral("Really?")), BoardAnswer::None);
-        QCOMPARE(m_board->showMessageBoard(BoardMode::SlideOut, BoardButtons::Ok, QString(), 0), BoardAnswer::None);  // slide out alone
+        QCOMPARE(m_board->ask(QStringLiteral("Really?")), BoardAnswer::No);
+        // Sliding out alone asks nothing.
+        QCOMPARE(m_board->showMessageBoard(BoardMode::SlideOut, BoardButtons::Ok, QString(), 0), BoardAnswer::NotAsked);
     }
 
     void messageTextColourAndPlace()
@@ -103,7 +104,61 @@ private Q_SLOTS:
             clickNamed(m_board, QStringLiteral("picOK"));
         });
         QCOMPARE(m_board->inform(QStringLiteral("First")), BoardAnswer::Yes);
-        QCOMPARE(nested, BoardAnswer::None);
+        // Refused is not No: the question never reached the user.
+        QCOMPARE(nested, BoardAnswer::NotAsked);
+    }
+
+    // A question about unsaved words is never refused: it takes the board
+    // from a message waiting for OK (whose call ends unanswered) and offers
+    // Cancel beside Yes and No.
+    void urgentQuestionTakesTheBoard()
+    {
+        BoardAnswer urgent = BoardAnswer::NotAsked;
+        QTimer::singleShot(20, m_board, [&] {
+            urgent = m_board->askUrgent(QStringLiteral("Save it first?"));
+        });
+        QTimer::singleShot(60, m_board, [this] {
+            QCOMPARE(label()->text(), QStringLiteral("Save it first?"));
+            QVERIFY(button("picYes")->isVisible() && button("picNo")->isVisible() && button("picCancel")->isVisible());
+            QVERIFY(!button("picOK")->isVisible());
+            clickNamed(m_board, QStringLiteral("picCancel"));
+        });
+        QCOMPARE(m_board->inform(QStringLiteral("A tip nobody reads")), BoardAnswer::NotAsked);
+        QCOMPARE(urgent, BoardAnswer::Cancel);
+        QVERIFY(!m_board->isBusy());
+
+        // Cancel is offered only where it was asked for.
+        answerLater(QStringLiteral("picNo"));
+        QCOMPARE(m_board->askUrgent(QStringLiteral("Restore?"), BoardButtons::YesNo), BoardAnswer::No);
+        answerLater(QStringLiteral("picYes"));
+        QCOMPARE(m_board->ask(QStringLiteral("Plain")), BoardAnswer::Yes);
+        QVERIFY(!button("picCancel")->isVisible());
+    }
+
+    // The slide runs from a timer: while a message slides in and out the
+    // event loop never stops for long.
+    void slidingLeavesTheWindowAlive()
+    {
+        m_board->setSlideDelay(21);
+        QElapsedTimer clock;
+        qint64 last = 0;
+        qint64 longest = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, m_board, [&] {
+            const qint64 now = clock.elapsed();
+            longest = qMax(longest, now - last);
+            last = now;
+        });
+        clock.start();
+        tick.start(5);
+        QTimer::singleShot(400, m_board, [this] {
+            QVERIFY(!m_board->isSliding());  // at rest after eleven steps
+            clickNamed(m_board, QStringLiteral("picOK"));
+        });
+        m_board->inform(QStringLiteral("Sliding"));
+        QVERIFY(m_board->isSliding());  // the slide out has begun, the call has returned
+        QTRY_VERIFY(!m_board->isVisible());
+        QVERIFY2(longest < 60, qPrintable(QStringLiteral("the event loop stood still for %1 ms").arg(longest)));
     }
 
     void buttonSets()
@@ -187,6 +242,32 @@ private Q_SLOTS:
         QCOMPARE(notices.pendingCount(), 0);
     }
 
+    // A failure notice that an urgent question took the board from comes
+    // back once the question is answered: it was never read.
+    void replacedNoticeComesBack()
+    {
+        Notices notices(*m_board);
+        QStringList shown;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, m_board, [&] {
+            if (!m_board->isWaiting() || (!shown.isEmpty() && shown.last() == label()->text()))
+                return;
+            shown << label()->text();
+            if (shown.size() == 1)  // the notice: a question arrives before anyone reads it
+                QTimer::singleShot(0, m_board, [this] { m_board->askUrgent(QStringLiteral("Save it first?")); });
+            else
+                QTimer::singleShot(0, m_board, [this] {
+                    clickNamed(m_board, button("picOK")->isVisible() ? QStringLiteral("picOK") : QStringLiteral("picNo"));
+                });
+        });
+        poll.start(10);
+        notices.failure(QStringLiteral("Could not save the document: disk full"));
+        QTRY_COMPARE(shown.size(), 3);
+        QCOMPARE(shown, QStringList({"Could not save the document: disk full", "Save it first?",
+                                     "Could not save the document: disk full"}));
+        QTRY_COMPARE(notices.pendingCount(), 0);
+    }
+
     void statusPanel()
     {
         StatusPanel status;
@@ -228,12 +309,12 @@ private Q_SLOTS:
         std::unique_ptr<MainWindow> window = folio::test::openWindow(folder);
         QVERIFY(window);
         QTimer::singleShot(30, window.get(), [&] { window->close(); });
-        QCOMPARE(window->board().ask(QStringLiteral("Still there?")), BoardAnswer::None);
+        QCOMPARE(window->board().ask(QStringLiteral("Still there?")), BoardAnswer::NotAsked);
         QVERIFY(!window->isVisible());
         QVERIFY(!window->database().isOpen());
         QVERIFY(QFile::exists(folder.file(QStringLiteral("foliok.ini"))));
         // The board refuses anything after the window closed.
-        QCOMPARE(window->board().inform(QStringLiteral("late")), BoardAnswer::None);
+        QCOMPARE(window->board().inform(QStringLiteral("late")), BoardAnswer::NotAsked);
     }
 };
 

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QTest>
 #include <csignal>
+#include <sqlite3.h>
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
@@ -410,6 +411,33 @@ private Q_SLOTS:
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         QVERIFY(progressOnWorker);
         QCOMPARE(scalarOf(folder.file("KB97.MDB"), "SELECT count(*) FROM DocTable").toInt(), 0);
+    }
+
+    // A connection that cannot be opened is released all the same: a
+    // program that retries must not leak memory with every attempt.
+    void failedOpensLeakNothing()
+    {
+        ProgramFolder folder;
+        const QString missing = folder.file(QStringLiteral("missing.MDB"));
+        const QString directory = folder.file(QStringLiteral("directory.MDB"));
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("directory.MDB")));
+        const auto open = [](const QString &path, SqliteFile::Access access) {
+            try {
+                SqliteFile db(path, access, QStringLiteral("open"));
+                return true;
+            } catch (const StorageError &) {
+                return false;
+            }
+        };
+        QVERIFY(!open(missing, SqliteFile::Access::ReadOnly));  // first use sets up the engine
+        const sqlite3_int64 before = sqlite3_memory_used();
+        for (int i = 0; i < 1000; ++i) {
+            QVERIFY(!open(missing, SqliteFile::Access::ReadOnly));
+            QVERIFY(!open(directory, SqliteFile::Access::ReadWrite));
+        }
+        const sqlite3_int64 grown = sqlite3_memory_used() - before;
+        QVERIFY2(grown < 64 * 1024, qPrintable(QStringLiteral("%1 bytes still held").arg(grown)));
+        QVERIFY(!QFile::exists(missing));
     }
 
     void readOnlyFolderIsReported()

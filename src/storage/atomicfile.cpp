@@ -9,15 +9,22 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <locale.h>
 #include <unistd.h>
 
 namespace folio {
 
 namespace {
 
-QString errnoText()
+// strerror() answers in the language and encoding of the user's locale,
+// which need not be UTF-8, while Qt reads local 8-bit text as UTF-8. The C
+// locale's texts are plain ASCII and in the program's language.
+QString errnoText(int code)
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    if (!cLocale)
+        return QStringLiteral("system error %1").arg(code);
+    return QString::fromLatin1(::strerror_l(code, cLocale));
 }
 
 bool syncFolder(const QString &folder)
@@ -74,8 +81,10 @@ QString temporaryNameFor(const QString &target)
 
 void replaceFileAtomically(const QString &source, const QString &target, const QString &operation)
 {
-    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0)
-        throw StorageError(operation, QStringLiteral("cannot replace %1: %2").arg(target, errnoText()));
+    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0) {
+        const int error = errno;
+        throw StorageError(operation, QStringLiteral("cannot replace %1: %2").arg(target, errnoText(error)));
+    }
     // The rename has happened and cannot be taken back; a failed folder
     // flush only means a power cut might still undo it, which leaves the
     // previous file, never a broken one.

@@ -178,7 +178,9 @@ void BackupRestoreDialog::run(QPushButton *button, const QString &running, const
     } catch (const StorageError &e) {
         setInformation(e.userText(), RunningColor);
     } catch (const std::exception &e) {
-        setInformation(QString::fromLocal8Bit(e.what()), RunningColor);
+        // The texts our own code throws are built from QString as UTF-8,
+        // whatever the locale's encoding.
+        setInformation(QString::fromUtf8(e.what()), RunningColor);
     }
     m_progress->hide();
     m_positions->setEnabled(true);

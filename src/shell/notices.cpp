@@ -44,7 +44,9 @@ bool Notices::guard(const std::function<void()> &work)
     } catch (const StorageError &e) {
         storageFailure(e);
     } catch (const std::exception &e) {
-        failure(QStringLiteral("An unexpected error occurred: %1").arg(QString::fromLocal8Bit(e.what())));
+        // The texts our own code throws are built from QString as UTF-8,
+        // whatever the locale's encoding.
+        failure(QStringLiteral("An unexpected error occurred: %1").arg(QString::fromUtf8(e.what())));
     }
     return false;
 }

@@ -9,15 +9,53 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace folio {
 
 namespace {
 
-QString errnoText()
+// strerror() answers in the language and encoding of the user's locale,
+// which need not be UTF-8, while Qt reads local 8-bit text as UTF-8. The C
+// locale's texts are plain ASCII and in the program's language.
+QString errnoText(int code)
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    if (!cLocale)
+        return QStringLiteral("system error %1").arg(code);
+    return QString::fromLatin1(::strerror_l(code, cLocale));
+}
+
+// A file that takes the place of another takes its permission bits, and its
+// owner and group where the process may set them: a database the user made
+// private must not become readable to others by being compacted or restored.
+// A file with no predecessor keeps the permissions every new file gets.
+void takePermissionsOf(const QString &target, const QString &temporary, const QString &operation)
+{
+    struct stat existing{};
+    if (::stat(QFile::encodeName(target).constData(), &existing) != 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            return;
+        throw StorageError(operation,
+                           QStringLiteral("cannot read the permissions of %1: %2").arg(target, errnoText(error)));
+    }
+    const QByteArray name = QFile::encodeName(temporary);
+    // Only a privileged process may give a file away; where that is refused
+    // the group alone may still be set.
+    if (::chown(name.constData(), existing.st_uid, existing.st_gid) != 0
+        && ::chown(name.constData(), uid_t(-1), existing.st_gid) != 0) {
+        // Neither is allowed: the file stays the process's own, and the
+        // mode below still follows the target.
+    }
+    // After chown, which may clear the set-id bits.
+    if (::chmod(name.constData(), existing.st_mode & 07777) != 0) {
+        const int error = errno;
+        throw StorageError(operation,
+                           QStringLiteral("cannot set the permissions of %1: %2").arg(temporary, errnoText(error)));
+    }
 }
 
 bool syncFolder(const QString &folder)
@@ -74,8 +112,10 @@ QString temporaryNameFor(const QString &target)
 
 void replaceFileAtomically(const QString &source, const QString &target, const QString &operation)
 {
-    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0)
-        throw StorageError(operation, QStringLiteral("cannot replace %1: %2").arg(target, errnoText()));
+    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0) {
+        const int error = errno;
+        throw StorageError(operation, QStringLiteral("cannot replace %1: %2").arg(target, errnoText(error)));
+    }
     // The rename has happened and cannot be taken back; a failed folder
     // flush only means a power cut might still undo it, which leaves the
     // previous file, never a broken one.
@@ -86,6 +126,8 @@ void installFile(const QString &temporary, const QString &target, const QString 
                  const FileCheck &check)
 {
     try {
+        // Before the flush, so that it makes the permissions durable too.
+        takePermissionsOf(target, temporary, operation);
         if (!flushToDisk(FlushKind::FileData, temporary))
             throw StorageError(operation, QStringLiteral("cannot flush %1 to the disk").arg(temporary));
         if (check)

@@ -33,9 +33,10 @@ using FileCheck = std::function<void(const QString &path)>;
 // from the thread that does the work.
 using ProgressFunction = std::function<void(int percent)>;
 
-// Puts the finished file `temporary` in place of `target` in one step: its
-// data is flushed, `check` (when given) accepts it, it is renamed over
-// `target`, and the folder is flushed. On failure the temporary file is
+// Puts the finished file `temporary` in place of `target` in one step: it
+// takes the permissions (and, where allowed, owner and group) of an existing
+// `target`, its data is flushed, `check` (when given) accepts it, it is
+// renamed over `target`, and the folder is flushed. On failure the temporary file is
 // removed, `target` is left as it was and StorageError (naming `operation`)
 // is thrown. Both files must lie in the same folder.
 void installFile(const QString &temporary, const QString &target, const QString &operation,

@@ -24,7 +24,15 @@ public:
         m_outermost = handle && sqlite3_get_autocommit(handle);
         if (m_outermost)
             run(QStringLiteral("BEGIN IMMEDIATE"));
-        run(QStringLiteral("SAVEPOINT folio_change"));
+        try {
+            run(QStringLiteral("SAVEPOINT folio_change"));
+        } catch (...) {
+            // A constructor that throws gets no destructor: without this the
+            // transaction begun above, and its write lock, would stay open.
+            if (m_outermost)
+                QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+            throw;
+        }
     }
     ~Savepoint()
     {

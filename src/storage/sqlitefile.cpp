@@ -22,11 +22,20 @@ SqliteFile::SqliteFile(const QString &path, Access access, QString operation)
     : m_operation(std::move(operation))
 {
     const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    // Without SQLITE_OPEN_CREATE a missing file is an error, never a new empty database.
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK)
-        fail(rc);
-    sqlite3_extended_result_codes(m_db, 1);
+    // sqlite3_open_v2 makes a handle even when it fails, and a constructor
+    // that throws gets no destructor: the handle is closed here instead.
+    try {
+        // Without SQLITE_OPEN_CREATE a missing file is an error, never a new empty database.
+        const int rc =
+            sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (rc != SQLITE_OK)
+            fail(rc);
+        sqlite3_extended_result_codes(m_db, 1);
+    } catch (...) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw;
+    }
 }
 
 SqliteFile::~SqliteFile()

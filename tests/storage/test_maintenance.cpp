@@ -14,9 +14,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTest>
 #include <csignal>
+#include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -97,6 +100,18 @@ private:
 bool failFileData(FlushKind kind, const QString &)
 {
     return kind != FlushKind::FileData;
+}
+
+struct stat statusOf(const QString &path)
+{
+    struct stat status{};
+    ::stat(QFile::encodeName(path).constData(), &status);
+    return status;
+}
+
+mode_t permissionsOf(const QString &path)
+{
+    return statusOf(path).st_mode & 07777;
 }
 
 } // namespace
@@ -410,6 +425,76 @@ private Q_SLOTS:
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         QVERIFY(progressOnWorker);
         QCOMPARE(scalarOf(folder.file("KB97.MDB"), "SELECT count(*) FROM DocTable").toInt(), 0);
+    }
+
+    void replacedDatabaseKeepsItsPermissions_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("private") << 0600;
+        QTest::newRow("group may read") << 0640;
+    }
+
+    // A user who made KB97.MDB private keeps it so through every operation
+    // that puts a new file in its place; a new backup file is made the
+    // ordinary way.
+    void replacedDatabaseKeepsItsPermissions()
+    {
+        QFETCH(int, mode);
+        const mode_t savedMask = ::umask(022);
+        const auto restoreMask = qScopeGuard([savedMask] { ::umask(savedMask); });
+        ProgramFolder folder;
+        fillDatabase(folder, QStringLiteral("live"));
+        const QString live = folder.file(QStringLiteral("KB97.MDB"));
+        QCOMPARE(::chmod(QFile::encodeName(live).constData(), mode_t(mode)), 0);
+        // Only the superuser may give the file away; it then stays with its owner.
+        if (::geteuid() == 0)
+            QCOMPARE(::chown(QFile::encodeName(live).constData(), 4321, 8765), 0);
+        const auto ownership = [&] {
+            const struct stat status = statusOf(live);
+            return QStringLiteral("mode %1 owner %2 group %3")
+                .arg(status.st_mode & 07777, 0, 8)
+                .arg(status.st_uid)
+                .arg(status.st_gid);
+        };
+        const QString before = ownership();
+        QVERIFY(before.startsWith(QStringLiteral("mode %1 ").arg(mode, 0, 8)));
+
+        const QString backup = backupDatabase(folder.path(), BackupPosition::A, FirstMoment);
+        QCOMPARE(permissionsOf(backup), mode_t(0644));
+        compactDatabase(folder.path());
+        QCOMPARE(ownership(), before);
+        restoreDatabase(folder.path(), BackupPosition::A);
+        QCOMPARE(ownership(), before);
+        rebuildDatabase(folder.path());
+        QCOMPARE(ownership(), before);
+        QCOMPARE(filesIn(folder).size(), 3);
+    }
+
+    // A connection that cannot be opened is released all the same: a
+    // program that retries must not leak memory with every attempt.
+    void failedOpensLeakNothing()
+    {
+        ProgramFolder folder;
+        const QString missing = folder.file(QStringLiteral("missing.MDB"));
+        const QString directory = folder.file(QStringLiteral("directory.MDB"));
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("directory.MDB")));
+        const auto open = [](const QString &path, SqliteFile::Access access) {
+            try {
+                SqliteFile db(path, access, QStringLiteral("open"));
+                return true;
+            } catch (const StorageError &) {
+                return false;
+            }
+        };
+        QVERIFY(!open(missing, SqliteFile::Access::ReadOnly));  // first use sets up the engine
+        const sqlite3_int64 before = sqlite3_memory_used();
+        for (int i = 0; i < 1000; ++i) {
+            QVERIFY(!open(missing, SqliteFile::Access::ReadOnly));
+            QVERIFY(!open(directory, SqliteFile::Access::ReadWrite));
+        }
+        const sqlite3_int64 grown = sqlite3_memory_used() - before;
+        QVERIFY2(grown < 64 * 1024, qPrintable(QStringLiteral("%1 bytes still held").arg(grown)));
+        QVERIFY(!QFile::exists(missing));
     }
 
     void readOnlyFolderIsReported()

@@ -5,9 +5,11 @@
 #include "storage/documentstore.h"
 #include "storage/folderstore.h"
 #include "storage/nameorder.h"
+#include "storage/sqlitehandle.h"
 #include "storage/storageerror.h"
 #include "support/testsupport.h"
 
+#include <QFile>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -18,6 +20,17 @@
 
 using namespace folio;
 using folio::test::ProgramFolder;
+
+namespace {
+
+// An authorizer that makes every SAVEPOINT statement fail to compile while
+// BEGIN, COMMIT and ROLLBACK still work.
+int refuseSavepoints(void *, int action, const char *, const char *, const char *, const char *)
+{
+    return action == SQLITE_SAVEPOINT ? SQLITE_DENY : SQLITE_OK;
+}
+
+} // namespace
 
 class TestStores : public QObject
 {
@@ -199,6 +212,34 @@ private Q_SLOTS:
         }
         writer.join();
         QVERIFY(documents.listDocuments(to).isEmpty());
+    }
+
+    // A change that began its transaction but could not set its savepoint
+    // must not leave the transaction open: its write lock would shut every
+    // other writer out until the program ends.
+    void changeThatCannotStartReleasesTheWriteLock()
+    {
+        FolderStore folders(*m_db);
+        DocumentStore documents(*m_db);
+        const DirNum folder = folders.addFolder(QStringLiteral("f"), 0);
+        sqlite3 *handle = sqliteHandle(m_db->connection());
+        QVERIFY(handle);
+        sqlite3_set_authorizer(handle, refuseSavepoints, nullptr);
+        QVERIFY_THROWS_EXCEPTION(StorageError,
+                                 documents.addDocument(folder, QStringLiteral("t"), QString(), QString()));
+        sqlite3_set_authorizer(handle, nullptr, nullptr);
+        QVERIFY(sqlite3_get_autocommit(handle));
+
+        // Another connection (without a busy timeout) can write at once.
+        sqlite3 *other = nullptr;
+        const QByteArray path = QFile::encodeName(m_db->filePath());
+        QCOMPARE(sqlite3_open_v2(path.constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        const int rc =
+            sqlite3_exec(other, "INSERT INTO DirTable (DirName) VALUES ('other')", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        QCOMPARE(rc, SQLITE_OK);
+        QVERIFY(documents.listDocuments(folder).isEmpty());
+        QVERIFY(documents.addDocument(folder, QStringLiteral("t"), QString(), QString()) > 0);
     }
 
     void movingFolders()

@@ -64,6 +64,8 @@ public:
     bool hasUnsavedChanges() const;
     // The number of the row being revised (0: a new document), while editing.
     DocNum editedDocument() const { return m_editDoc; }
+    // Counts the edits begun: a new number means a new edit.
+    int editSession() const { return m_editSession; }
 
     // Before anything replaces what the pane shows. In browse mode there is
     // nothing to leave. In edit mode without changes the edit ends. With

@@ -42,6 +42,9 @@ public:
     // The program ends now (a signal): the unsaved words are written before
     // this returns. False, after saying why, when they could not be.
     bool keepNow();
+    // Hands the unsaved words to the writer thread now (what the timer
+    // does); the window's share of the work is taking a copy of them.
+    void refresh();
     // Waits until the writer thread has done what it was given.
     void flush();
 
@@ -57,7 +60,6 @@ Q_SIGNALS:
     void offerPendingChanged(bool pending);
 
 private:
-    void refresh();
     void reportWrite(const QString &failure);
     void setOfferPending(bool pending);
 

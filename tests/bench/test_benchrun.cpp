@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "doclist/documentlist.h"
 #include "editor/documentpane.h"
+#include "editor/editrecovery.h"
 #include "editor/htmleditor.h"
 #include "generator/kbgenerator.h"
 #include "runner/benchsession.h"
@@ -225,6 +226,13 @@ private Q_SLOTS:
         QCOMPARE(statusOf(table, "type-1mb"), BenchRow::Status::Measured);
         QCOMPARE(table.row("type-1mb")->allSamples().size(), RunCap);
         QVERIFY(!session.window().state().isEditing());
+        // Keeping the unsaved words: both shares measured, and the file they
+        // went to is gone with the cancelled revision.
+        QCOMPARE(statusOf(table, "keep-1mb-window"), BenchRow::Status::Measured);
+        QCOMPARE(statusOf(table, "keep-1mb-written"), BenchRow::Status::Measured);
+        QVERIFY(table.row("keep-1mb-written")->allSamples().first() >= table.row("keep-1mb-window")->allSamples().first());
+        session.window().documentPane().recovery().flush();
+        QVERIFY(!QFile::exists(QDir(session.window().programDir()).filePath(QStringLiteral("foliok.recovery"))));
 
         measureDocumentOpenSave(session, table);
         QCOMPARE(table.row("open-paint-100k")->rounds.size(), 2);

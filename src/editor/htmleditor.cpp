@@ -128,8 +128,9 @@ void HtmlEditor::setDocumentHtml(const QString &html)
     m_loading = true;
     m_document->clearImageCache();
     // The text engine's parser slows down with the square of the nesting
-    // depth; no real document nests anywhere near this deep.
-    m_edit->setHtml(capElementNesting(html, MaxElementNesting));
+    // depth, its table layout doubles with every table inside a table; no
+    // real document nests anywhere near these limits.
+    m_edit->setHtml(capElementNesting(html, MaxElementNesting, MaxTableNesting));
     m_loading = false;
     --m_quiet;
     reportModification();

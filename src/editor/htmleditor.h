@@ -35,6 +35,10 @@ public:
     // Elements nested deeper than this are dropped (their text kept) when
     // a document is put into the control.
     static constexpr int MaxElementNesting = 200;
+    // Tables inside more tables than this are flattened into blocks (their
+    // text kept): the control's table layout doubles its time with every
+    // level, and old pages and mails nest layout tables.
+    static constexpr int MaxTableNesting = 6;
 
     explicit HtmlEditor(QWidget *parent = nullptr);
     ~HtmlEditor() override;

@@ -21,7 +21,9 @@
 #include <QPainter>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace folio {
 
@@ -189,44 +191,78 @@ void FindDocumentsDialog::setFindStatus(int state)
     m_panels[0]->setText(state == 1 ? BusyText : IdleText);
 }
 
+// Rows whose text is not in the index yet (written by another tool while
+// the program runs, or left by a build that stopped) are indexed by the
+// background build first, so the window stays alive; the search waits for
+// it and runs once it has ended.
 void FindDocumentsDialog::cmdFindClicked()
 {
-    m_searching = true;
-    updateFindButton();
-    findDocuments();
-    m_searching = false;
-    updateFindButton();
+    if (m_query1->text().isEmpty() && m_query2->text().isEmpty())
+        return;
+    m_builder.startIfNeeded();
+    if (m_builder.isBuilding()) {
+        m_waiting = searchFromControls();
+        setFindStatus(1);
+        updateFindButton();
+        return;
+    }
+    runSearch(searchFromControls());
 }
 
 void FindDocumentsDialog::findDocuments()
 {
-    QElapsedTimer timer;
-    timer.start();
     if (m_query1->text().isEmpty() && m_query2->text().isEmpty())
         return;
+    runSearch(searchFromControls());
+}
+
+FindDocumentsDialog::Search FindDocumentsDialog::searchFromControls()
+{
     if (m_query1->text().isEmpty()) {
         m_query1->setText(m_query2->text());
         m_query2->clear();
     }
-    const SearchRequest request{m_query1->text(), m_query2->text(),
-                                m_or->isChecked() ? KeywordJoin::Or : KeywordJoin::And};
+    return Search{SearchRequest{m_query1->text(), m_query2->text(),
+                                m_or->isChecked() ? KeywordJoin::Or : KeywordJoin::And},
+                  m_documents->isChecked(), m_folders->isChecked()};
+}
+
+void FindDocumentsDialog::runSearch(const Search &search)
+{
+    QElapsedTimer timer;
+    timer.start();
+    m_searching = true;
+    updateFindButton();
     setFindStatus(1);
     m_statusBar->repaint();
     m_list->clear();
     // A failure (a damaged file) becomes a dark-red notice; the dialog
     // returns to IDLE with what it found so far.
     m_context.notices.guard([&] {
-        DocumentSearch search(m_context.db);
-        if (m_documents->isChecked())
-            m_list->addDocuments(search.findDocuments(request));
-        if (m_folders->isChecked())
-            m_list->addFolders(search.findFolders(request));
+        DocumentSearch documents(m_context.db);
+        if (search.documents)
+            m_list->addDocuments(documents.findDocuments(search.request));
+        if (search.folders)
+            m_list->addFolders(documents.findFolders(search.request));
     });
     m_panels[1]->setText(QStringLiteral("%1 Records Found").arg(m_list->topLevelItemCount()));
     m_secondsText = secondsUsedText(double(timer.nsecsElapsed()) / 1e9) + QStringLiteral(" Seconds Used");
     if (!m_builder.isBuilding())
         m_panels[2]->setText(m_secondsText);
     setFindStatus(0);
+    m_searching = false;
+    updateFindButton();
+}
+
+// The search that waited for the build runs once: rows a failed or stopped
+// build left are found by reading the pages, not by another build. When a
+// new build runs already (another file was put in place), its end brings
+// the search.
+void FindDocumentsDialog::runWaitingSearch()
+{
+    if (!m_waiting || m_builder.isBuilding())
+        return;
+    runSearch(*std::exchange(m_waiting, std::nullopt));
 }
 
 // ListView1_DblClick: a document row shows the document in the main
@@ -263,10 +299,14 @@ void FindDocumentsDialog::buildEnded()
 {
     m_panels[2]->setText(m_secondsText);
     updateFindButton();
+    // Not at once: a build stopped for a restore ends before the file is
+    // replaced, and the search belongs to the file that is then open.
+    if (m_waiting)
+        QTimer::singleShot(0, this, &FindDocumentsDialog::runWaitingSearch);
 }
 
-// The search waits for the index build: searching meanwhile would do the
-// rest of the build on this thread and freeze the window.
+// The search waits for the index build: meanwhile it could only read every
+// page on this thread, which freezes the window on a large base.
 void FindDocumentsDialog::updateFindButton()
 {
     m_find->setEnabled(!m_searching && !m_builder.isBuilding());

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "storage/documentsearch.h"
+
 #include <QDialog>
 #include <QLabel>
 #include <QString>
+#include <optional>
 
 class QCheckBox;
 class QLineEdit;
@@ -50,11 +53,23 @@ public:
     void setFindStatus(int state);
 
 private:
+    // A search as the controls asked for it.
+    struct Search
+    {
+        SearchRequest request;
+        bool documents = false;
+        bool folders = false;
+    };
+
     void buildControls();
     void formLoad();
     void cmdFindClicked();
     void openSelected();
-    void searchFor(const QString &k1, const QString &k2, bool orJoin);
+    // The keywords and options as they stand; a lone second keyword moves
+    // into the first box.
+    Search searchFromControls();
+    void runSearch(const Search &search);
+    void runWaitingSearch();
     void showBuildProgress(qint64 done, qint64 total);
     void buildEnded();
     void updateFindButton();
@@ -74,6 +89,8 @@ private:
     QLabel *m_panels[3] = {};
     QString m_secondsText;       // panel 3 as the last search left it
     bool m_searching = false;
+    // The search asked for while the index build runs, made when it ends.
+    std::optional<Search> m_waiting;
 };
 
 } // namespace folio

@@ -31,12 +31,12 @@ void SearchIndexBuilder::startIfNeeded()
     Database &db = m_session.database();
     if (isBuilding() || !db.isOpen() || !db.isWritable())
         return;
-    qint64 pending = 0;
+    bool needed = false;
     m_notices.guard([&] {
-        SearchIndex index(db.connection());
-        pending = index.isInstalled() ? index.pendingCount() : 0;
+        const SearchIndex index(db.connection());
+        needed = !index.isInstalled() || index.pendingCount() > 0;
     });
-    if (pending == 0)
+    if (!needed)
         return;
     m_cancel = false;
     const QString path = db.filePath();

@@ -24,8 +24,9 @@ public:
     ~SearchIndexBuilder() override;
 
     bool isBuilding() const { return m_thread.joinable(); }
-    // Starts the build when rows wait for their text; does nothing while a
-    // build runs or when the file cannot be written.
+    // Starts the build when rows wait for their text or the index is
+    // missing; does nothing while a build runs or when the file cannot be
+    // written.
     void startIfNeeded();
     // Asks the build to stop and waits for it (at most one short batch).
     void stop();

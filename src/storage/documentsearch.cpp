@@ -3,7 +3,6 @@
 #include "storage/database.h"
 #include "storage/folderstore.h"
 #include "storage/htmltext.h"
-#include "storage/savepoint.h"
 #include "storage/searchindex.h"
 #include "storage/rawstatement.h"
 #include "storage/sqlitehandle.h"
@@ -150,18 +149,13 @@ QList<FoundDocument> DocumentSearch::findDocuments(const SearchRequest &request)
     const Keywords k = foldedKeywords(request);
     if (k.isEmpty())
         return {};
-    SearchIndex index(m_db.connection());
-    bool current = index.isInstalled() && index.pendingCount() == 0;
-    if (!current && m_db.isWritable()) {
-        if (!index.isInstalled()) {
-            Savepoint change(m_db.connection(), QStringLiteral("prepare the search index"));
-            index.install();
-            change.release();
-        }
-        index.catchUp();
-        current = true;
-    }
-    return current ? findByIndex(k.first, k.second, k.join) : findByReading(k.first, k.second, k.join);
+    return indexIsCurrent() ? findByIndex(k.first, k.second, k.join) : findByReading(k.first, k.second, k.join);
+}
+
+bool DocumentSearch::indexIsCurrent() const
+{
+    const SearchIndex index(m_db.connection());
+    return index.isInstalled() && index.pendingCount() == 0;
 }
 
 QList<FoundDocument> DocumentSearch::findByIndex(const QString &folded1, const QString &folded2,
@@ -181,8 +175,9 @@ QList<FoundDocument> DocumentSearch::findByIndex(const QString &folded1, const Q
     return describe(db, found);
 }
 
-// Without a current index (a file that cannot be written): every page is
-// read and its visible text compared. Slow on a large base, but complete.
+// Without a current index (rows not indexed yet, or a file that cannot be
+// written and has none): every page is read and its visible text compared,
+// as the index would hold it. Slow on a large base, but complete.
 QList<FoundDocument> DocumentSearch::findByReading(const QString &folded1, const QString &folded2,
                                                      KeywordJoin join) const
 {

@@ -42,10 +42,14 @@ public:
     explicit DocumentSearch(Database &db) : m_db(db) {}
 
     // Documents whose title or visible text holds the keywords, in number
-    // order. Rows changed by other tools since the last search are indexed
-    // first. A file that cannot be written and has no current index is
-    // searched by reading every page instead. Throws StorageError.
+    // order. Searches the index when it is current; otherwise (rows changed
+    // by other tools and not indexed yet, a file without the index) reads
+    // every page instead, which is slow on a large base: bringing the index
+    // up to date is the background build's work, never the search's.
+    // Throws StorageError.
     QList<FoundDocument> findDocuments(const SearchRequest &request) const;
+    // Whether the index is in place with no row waiting for its text.
+    bool indexIsCurrent() const;
 
     // The folder a document is in now, or none when it is gone.
     std::optional<DirNum> folderOf(DocNum num) const;

@@ -226,10 +226,15 @@ void FolderIndex::orderChildren(int slot) const
 
 bool FolderIndex::canAdd(DirNum num, DirNum parent) const
 {
-    const int parentSlot = parent == 0 ? NoSlot : slotOf(parent);
-    if (parent != 0 && (!isShown(parentSlot) || m_depths[parentSlot] >= m_maxDepth))
-        return false;
-    return m_nums.empty() || num > m_nums.back();
+    return canAddUnder(parent) && (m_nums.empty() || num > m_nums.back());
+}
+
+bool FolderIndex::canAddUnder(DirNum parent) const
+{
+    if (parent == 0)
+        return true;
+    const int parentSlot = slotOf(parent);
+    return isShown(parentSlot) && m_depths[parentSlot] < m_maxDepth;
 }
 
 int FolderIndex::add(DirNum num, const QString &name, DirNum parent)

@@ -72,6 +72,9 @@ public:
     // when it cannot be placed (parent not shown, or a number not above all
     // others): the caller reads the rows again.
     bool canAdd(DirNum num, DirNum parent) const;
+    // Whether a new folder under `parent` (0: the top level) would be shown:
+    // the parent is shown and lies above the depth bound.
+    bool canAddUnder(DirNum parent) const;
     int add(DirNum num, const QString &name, DirNum parent);
     void rename(int slot, const QString &name);
     // Takes a folder without sub-folders out of the index.

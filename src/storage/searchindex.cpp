@@ -2,6 +2,7 @@
 
 #include "storage/htmltext.h"
 #include "storage/storageerror.h"
+#include "storage/transaction.h"
 
 #include <QAtomicInt>
 #include <QElapsedTimer>
@@ -278,7 +279,14 @@ void catchUpSearchIndex(const QString &path, const SearchIndex::Progress &progre
             throw StorageError(operation, db.lastError().text());
         run(db, QStringLiteral("PRAGMA synchronous=FULL"), operation);
         run(db, QStringLiteral("PRAGMA trusted_schema=OFF"), operation);
-        SearchIndex(db).catchUp(progress, cancel);
+        SearchIndex index(db);
+        if (!index.isInstalled()) {
+            // Removed by another tool while the program runs.
+            Transaction transaction(db, operation);
+            index.install();
+            transaction.commit();
+        }
+        index.catchUp(progress, cancel);
         db.close();
     } catch (...) {
         QSqlDatabase::removeDatabase(name);

@@ -59,8 +59,9 @@ private:
 };
 
 // Opens a connection of its own to the database file at `path` in the
-// calling thread, extracts every pending row with progress, and closes it:
-// the index build at open runs this on a worker thread. Throws StorageError.
+// calling thread, puts back the index when it is missing, extracts every
+// pending row with progress, and closes it: the background index build runs
+// this on a worker thread. Throws StorageError.
 void catchUpSearchIndex(const QString &path, const SearchIndex::Progress &progress = {},
                         const std::atomic<bool> *cancel = nullptr);
 

@@ -19,6 +19,8 @@ namespace {
 const QString LongNameNotice = QStringLiteral("The length of the string can not beyond 250 characters");
 const QString NotEmptyNotice = QStringLiteral(
     "The Floder contain Sub-Folder or Doucments, please move or delete them before you delete the folder.");
+const QString TooDeepNotice =
+    QStringLiteral("Folders can be nested at most %1 levels deep: the new folder was not added.").arg(FolderTree::MaxDepth);
 
 } // namespace
 
@@ -49,6 +51,12 @@ QList<CommandBinding> FolderActions::bindings()
 void FolderActions::addFolder()
 {
     const DirNum parent = m_tree.selectedFolder();
+    // Asked before anything is stored: a folder the tree cannot show would
+    // sit in the file where the user never sees it.
+    if (!m_tree.canAddFolderUnder(parent)) {
+        m_context.board.inform(TooDeepNotice);
+        return;
+    }
     DirNum num = 0;
     if (!m_context.notices.guard([&] {
             num = m_context.folders.addFolder(NewFolderName, parent);

@@ -62,6 +62,9 @@ public:
 
     // The folder of the selected node, 0 when none is selected.
     DirNum selectedFolder() const;
+    // Whether a new folder under `parent` (0: the top level) would get a
+    // node: the parent has one and lies above the depth limit.
+    bool canAddFolderUnder(DirNum parent) const { return m_model.folders().canAddUnder(parent); }
     // Appends a node for a new folder after the others at the top level
     // (parent 0) or under the parent's node. The tree is not sorted again.
     // Returns false when the parent has no node.

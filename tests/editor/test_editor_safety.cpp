@@ -13,7 +13,10 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTextFrame>
+#include <QTextTable>
 
 using namespace folio;
 using namespace folio::test;
@@ -58,6 +61,42 @@ QPoint pointOf(HtmlEditor &editor, const QString &text)
     return editor.textEdit()->cursorRect(cursor).center();
 }
 
+// The text of a body with every tag taken out, as a reader would go through it.
+QString wordsOf(QString html)
+{
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    return html.replace(tag, QStringLiteral(" ")).simplified();
+}
+
+// `depth` tables each inside the first cell of the one before; level n holds
+// "before n", its inner table, "after n" in one cell and "second n" in the next.
+QString nestedTables(int depth, bool endTags = true)
+{
+    const QString cellEnd = endTags ? QStringLiteral("</td>") : QString();
+    const QString rowEnd = endTags ? QStringLiteral("</tr>") : QString();
+    QString html;
+    for (int level = 1; level <= depth; ++level)
+        html += QStringLiteral("<table border=1><tr><td>before %1 ").arg(level);
+    html += QStringLiteral("innermost");
+    for (int level = depth; level >= 1; --level)
+        html += QStringLiteral(" after %1%3<td>second %1%3%4</table>").arg(level).arg(cellEnd, rowEnd);
+    return html;
+}
+
+// How many tables the control holds inside one another.
+int tableNesting(const QTextFrame *frame)
+{
+    int deepest = 0;
+    for (const QTextFrame *child : frame->childFrames())
+        deepest = std::max(deepest, tableNesting(child));
+    return deepest + (qobject_cast<const QTextTable *>(frame) ? 1 : 0);
+}
+
+int tableNesting(const HtmlEditor &editor)
+{
+    return tableNesting(editor.textEdit()->document()->rootFrame());
+}
+
 } // namespace
 
 class EditorSafetyTest : public QObject
@@ -75,6 +114,14 @@ private Q_SLOTS:
     void nestingIsCappedTextKept_data();
     void nestingIsCappedTextKept();
     void hostileNestingOpensAndSavesItsText();
+    void impliedEndTags_data();
+    void impliedEndTags();
+    void tablesNestedTooDeepAreFlattened_data();
+    void tablesNestedTooDeepAreFlattened();
+    void deepTablesKeepEveryWordInOrder_data();
+    void deepTablesKeepEveryWordInOrder();
+    void tablesWithinTheLimitAreUntouched();
+    void unclosedParagraphsAndRowsAreKept();
 
 private:
     QTemporaryDir m_dir;
@@ -226,7 +273,7 @@ void EditorSafetyTest::nestingIsCappedTextKept()
     QFETCH(QString, html);
     QFETCH(QString, expected);
     // Two levels allowed here so short examples reach the cap.
-    const QString capped = capElementNesting(html, 2);
+    const QString capped = capElementNesting(html, 2, HtmlEditor::MaxTableNesting);
     if (html.count(u'<') <= 2)
         QCOMPARE(capped, html);
     else
@@ -240,7 +287,7 @@ void EditorSafetyTest::hostileNestingOpensAndSavesItsText()
     const int depth = 100000;
     const QString html = QStringLiteral("<b>").repeated(depth) + QStringLiteral("bottom words")
         + QStringLiteral("</b>").repeated(depth) + QStringLiteral("<p>after</p>");
-    const QString capped = capElementNesting(html, HtmlEditor::MaxElementNesting);
+    const QString capped = capElementNesting(html, HtmlEditor::MaxElementNesting, HtmlEditor::MaxTableNesting);
     QCOMPARE(capped.count(QStringLiteral("<b>")), HtmlEditor::MaxElementNesting);
     QCOMPARE(capped.count(QStringLiteral("</b>")), HtmlEditor::MaxElementNesting);
     QVERIFY(capped.contains(QStringLiteral("bottom words")));
@@ -249,6 +296,147 @@ void EditorSafetyTest::hostileNestingOpensAndSavesItsText()
     QCOMPARE(plainText(*editor), QStringLiteral("bottom words\nafter"));
     const QString stored = editor->documentHtml();
     QVERIFY(stored.contains(QStringLiteral("bottom words")) && stored.contains(QStringLiteral("after")));
+}
+
+// End tags that HTML implies close their elements, so the levels they
+// would have filled stay free; where the control keeps such an element open
+// the end tags are written out.
+void EditorSafetyTest::impliedEndTags_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<int>("maxDepth");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("a paragraph ends the one before") << "<div><p>a<p>b<p>c</div>" << 2 << "<div><p>a<p>b<p>c</div>";
+    QTest::newRow("cells and rows without end tags")
+        << "<table><tr><td>a<td>b<tr><th>c<td>d</table><p>e" << 3 << "<table><tr><td>a<td>b<tr><th>c<td>d</table><p>e";
+    QTest::newRow("a new item ends the item and its paragraph")
+        << "<ul><li><p>a<li><p>b</ul>" << 3 << "<ul><li><p>a</p><li><p>b</ul>";
+    QTest::newRow("definitions") << "<dl><dt>a<dd>b<dt>c<dd>d</dl>" << 2 << "<dl><dt>a<dd>b<dt>c<dd>d</dl>";
+    QTest::newRow("options") << "<select><option>a<option>b<option>c</select>" << 2
+                             << "<select><option>a</option><option>b</option><option>c</select>";
+    QTest::newRow("an end tag closes what is open inside")
+        << "<div><b><i>x</div><p>y</p>" << 2 << "<div><b>x</div><p>y</p>";
+    // The control nests the second paragraph inside the block.
+    QTest::newRow("a paragraph inside a block stays open") << "<p>a<div>b<p>c" << 2 << "<p>a<div>bc";
+    QTest::newRow("unmatched end tags stay") << "<div></span>x</p></div>" << 2 << "<div></span>x</p></div>";
+}
+
+void EditorSafetyTest::impliedEndTags()
+{
+    QFETCH(QString, html);
+    QFETCH(int, maxDepth);
+    QFETCH(QString, expected);
+    QCOMPARE(capElementNesting(html, maxDepth, HtmlEditor::MaxTableNesting), expected);
+}
+
+// One table level allowed here: the inner tables lose their table tags and
+// each cell and caption becomes a block, its text kept.
+void EditorSafetyTest::tablesNestedTooDeepAreFlattened_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("cells become blocks")
+        << "<table><tr><td>a<table border=1><tr><td>b</td><td>c</td></tr></table>d</td></tr></table>"
+        << "<table><tr><td>a<div>b</div><div>c</div>d</td></tr></table>";
+    QTest::newRow("omitted end tags")
+        << "<table><tr><td>a<table><tr><th>h<td>x<tr><td>y</table>z</table>"
+        << "<table><tr><td>a<div>h</div><div>x</div><div>y</div>z</table>";
+    QTest::newRow("caption, sections and columns")
+        << "<table><tr><td><table><caption>c</caption><colgroup><col></colgroup><thead><tr><th>h</th></tr></thead>"
+           "<tbody><tr><td>d</td></tr></tbody></table></td></tr></table>"
+        << "<table><tr><td><div>c</div><div>h</div><div>d</div></td></tr></table>";
+    QTest::newRow("tables inside a flattened table")
+        << "<table><tr><td><table><tr><td>b<table><tr><td>c</td></tr></table></td></tr></table></td></tr></table>"
+        << "<table><tr><td><div>b<div>c</div></div></td></tr></table>";
+    QTest::newRow("upper case") << "<TABLE><TR><TD>a<TABLE><TR><TD>b</TD></TR></TABLE></TD></TR></TABLE>"
+                                << "<TABLE><TR><TD>a<div>b</div></TD></TR></TABLE>";
+    QTest::newRow("other elements in a cell stay")
+        << "<table><tr><td><table><tr><td><b>b<p>p</td></tr></table></td></tr></table>"
+        << "<table><tr><td><div><b>b<p>p</p></b></div></td></tr></table>";
+}
+
+void EditorSafetyTest::tablesNestedTooDeepAreFlattened()
+{
+    QFETCH(QString, html);
+    QFETCH(QString, expected);
+    QCOMPARE(capElementNesting(html, HtmlEditor::MaxElementNesting, 1), expected);
+}
+
+// Layout tables nested deeper than the limit, as old pages and mails have
+// them: at most the allowed levels reach the control, every word stays in
+// its place, and the control gets the document (66 levels would keep it
+// busy for far longer than the test's time-out).
+void EditorSafetyTest::deepTablesKeepEveryWordInOrder_data()
+{
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<bool>("endTags");
+    QTest::newRow("7 levels") << 7 << true;
+    QTest::newRow("9 levels, no end tags") << 9 << false;
+    QTest::newRow("66 levels") << 66 << true;
+}
+
+void EditorSafetyTest::deepTablesKeepEveryWordInOrder()
+{
+    QFETCH(int, depth);
+    QFETCH(bool, endTags);
+    const QString html = nestedTables(depth, endTags);
+    const QString capped = capElementNesting(html, HtmlEditor::MaxElementNesting, HtmlEditor::MaxTableNesting);
+    QCOMPARE(capped.count(QStringLiteral("<table")), HtmlEditor::MaxTableNesting);
+    QCOMPARE(wordsOf(capped), wordsOf(html));
+    QCOMPARE(capped.count(QStringLiteral("<div>")), 2 * (depth - HtmlEditor::MaxTableNesting));
+
+    auto editor = editorWith(html);
+    QCOMPARE(tableNesting(*editor), HtmlEditor::MaxTableNesting);
+    const QString shown = plainText(*editor).simplified();
+    QCOMPARE(shown, wordsOf(html));
+}
+
+// At the limit nothing changes, even with more tags than the element limit
+// and without end tags; the text is handed back without a copy.
+void EditorSafetyTest::tablesWithinTheLimitAreUntouched()
+{
+    for (bool endTags : {true, false}) {
+        QString html = nestedTables(HtmlEditor::MaxTableNesting, endTags);
+        for (int row = 0; row < 100; ++row)
+            html.replace(QStringLiteral("innermost"), QStringLiteral("<tr><td>r%1<td>s%1 innermost").arg(row));
+        QVERIFY(html.count(u'<') > HtmlEditor::MaxElementNesting);
+        const QString capped = capElementNesting(html, HtmlEditor::MaxElementNesting, HtmlEditor::MaxTableNesting);
+        QCOMPARE(capped, html);
+        QVERIFY(capped.isSharedWith(html));
+    }
+    auto editor = editorWith(nestedTables(HtmlEditor::MaxTableNesting));
+    QCOMPARE(tableNesting(*editor), HtmlEditor::MaxTableNesting);
+}
+
+// Old pages leave out the end tags of paragraphs, cells and rows: far more
+// of them than the element limit stay paragraphs and rows in the control.
+void EditorSafetyTest::unclosedParagraphsAndRowsAreKept()
+{
+    QString paragraphs;
+    QStringList lines;
+    for (int i = 1; i <= 300; ++i) {
+        paragraphs += QStringLiteral("<p>paragraph %1").arg(i);
+        lines << QStringLiteral("paragraph %1").arg(i);
+    }
+    auto editor = editorWith(paragraphs);
+    QCOMPARE(plainText(*editor), lines.join(u'\n'));
+    QCOMPARE(editor->textEdit()->document()->blockCount(), 300);
+
+    QString rows = QStringLiteral("<table border=1>");
+    for (int i = 1; i <= 400; ++i)
+        rows += QStringLiteral("<tr><td>name %1<td>value %1").arg(i);
+    editor->setDocumentHtml(rows + QStringLiteral("</table><p>below</p>"));
+    QTextDocument *document = editor->textEdit()->document();
+    const QList<QTextFrame *> frames = document->rootFrame()->childFrames();
+    QCOMPARE(frames.size(), 1);
+    const auto *table = qobject_cast<QTextTable *>(frames.first());
+    QVERIFY(table);
+    QCOMPARE(table->rows(), 400);
+    QCOMPARE(table->columns(), 2);
+    QTextCursor last = table->cellAt(399, 1).firstCursorPosition();
+    last.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    QCOMPARE(last.selectedText(), QStringLiteral("value 400"));
+    QVERIFY(plainText(*editor).endsWith(QStringLiteral("below")));
 }
 
 QTEST_MAIN(EditorSafetyTest)

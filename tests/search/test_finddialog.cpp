@@ -1,7 +1,8 @@
 // The find dialog driven in-process on a knowledge base written by another
 // tool: defaults, the keyword move, AND/OR, documents then folders, the
 // number and time texts, sorting, double clicks into the main window, a
-// failing search, the button during a search and the index build at open.
+// failing search, the button during a search and the index build at open
+// and before a search.
 
 #include "search/finddocumentsdialog.h"
 #include "search/findresultlist.h"
@@ -12,6 +13,7 @@
 #include "app/mainwindow.h"
 #include "doclist/documentlist.h"
 #include "shell/appstate.h"
+#include "storage/documentsearch.h"
 #include "storage/schema.h"
 #include "support/panefixture.h"
 
@@ -363,6 +365,36 @@ private Q_SLOTS:
         QTRY_COMPARE(ended.size(), 1);
         search(QStringLiteral("KANGAROO"));
         QCOMPARE(rows(), QStringList({"000005"}));
+    }
+
+    // Rows another tool writes while the dialog is open wait for their
+    // text. Find leaves them to the background build (its own thread, the
+    // window stays alive) and searches once the build has ended.
+    void findWaitsForTheBuildOfNewRows()
+    {
+        open();
+        m_fixture->folder().execAll({QStringLiteral(
+            "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES "
+            "(30, 1, 'Rye', '<p>caraway seeds</p>', ''), (31, 3, 'Notes', '<p>more CARAWAY</p>', '')")});
+        QVERIFY(!DocumentSearch(m_fixture->context().db).indexIsCurrent());
+        SearchIndexBuilder &builder = m_actions->indexBuilder();
+        QSignalSpy started(&builder, &SearchIndexBuilder::started);
+        QSignalSpy ended(&builder, &SearchIndexBuilder::ended);
+        search(QStringLiteral("caraway"));
+        QCOMPARE(started.size(), 1);
+        // The build reports its end through the event loop, which has not run.
+        QCOMPARE(panel(1), QStringLiteral("BUSY"));
+        QVERIFY(!findButton()->isEnabled());
+        QTRY_COMPARE(rows(), QStringList({"000030", "000031"}));
+        QCOMPARE(ended.size(), 1);
+        QVERIFY(DocumentSearch(m_fixture->context().db).indexIsCurrent());
+        QCOMPARE(panel(1), QStringLiteral("IDLE"));
+        QCOMPARE(panel(2), QStringLiteral("2 Records Found"));
+        QVERIFY(findButton()->isEnabled());
+        // Nothing waits now: the next search runs at once.
+        search(QStringLiteral("seeds"));
+        QCOMPARE(rows(), QStringList({"000030"}));
+        QCOMPARE(started.size(), 1);
     }
 
     // A file without the index (an older one): the build runs in the

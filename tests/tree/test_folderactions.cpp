@@ -130,6 +130,40 @@ private Q_SLOTS:
         QCOMPARE(panel3(*window), QStringLiteral("Home/New Folder"));
     }
 
+    // A chain as deep as the tree shows: under its last folder nothing is
+    // stored and the user is told; one level up the new folder goes in.
+    void addAtTheDepthLimitIsRefused()
+    {
+        QStringList rows{QStringLiteral("(1, 'level 1', 'R', 0)")};
+        for (int level = 2; level <= FolderTree::MaxDepth; ++level)
+            rows << QStringLiteral("(%1, 'level %1', 'D', %2)").arg(level).arg(level - 1);
+        m_folder->execAll({"INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES " + rows.join(u',')});
+        auto window = folio::test::openWindow(*m_folder);
+        QVERIFY(window);
+        folio::test::BoardRobot robot(*window);
+        FolderTree &tree = window->folderTree();
+        window->state().navigateTo(FolderTree::MaxDepth, 0);
+        QCOMPARE(tree.selectedFolder(), DirNum(FolderTree::MaxDepth));
+
+        run(*window, "DirAdd");
+        QVERIFY(robot.waitForMessages(1));
+        QCOMPARE(robot.lastMessage(),
+                 QStringLiteral("Folders can be nested at most 250 levels deep: the new folder was not added."));
+        QCOMPARE(robot.colors().last(), QColor(0, 0, 144));  // dark blue
+        QCOMPARE(value("SELECT count(*) FROM DirTable").toInt(), FolderTree::MaxDepth);
+        QVERIFY(!labelEditor(tree));
+        QCOMPARE(window->state().currentDirNum(), DirNum(FolderTree::MaxDepth));
+
+        window->state().navigateTo(FolderTree::MaxDepth - 1, 0);
+        run(*window, "DirAdd");
+        const DirNum added = value("SELECT max(DirNum) FROM DirTable").toLongLong();
+        QCOMPARE(value(QStringLiteral("SELECT Parent FROM DirTable WHERE DirNum = %1").arg(added)).toLongLong(),
+                 DirNum(FolderTree::MaxDepth - 1));
+        QVERIFY(tree.indexForFolder(added).isValid());
+        QCOMPARE(window->state().currentDirNum(), added);
+        QCOMPARE(robot.messages().size(), 1);
+    }
+
     // 251 characters: the notice, and 250 of them in the tree and the file.
     // An emptied label keeps the name.
     void renameLongAndEmpty()

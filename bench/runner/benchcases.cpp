@@ -2,6 +2,7 @@
 
 #include "runner/documentbench.h"
 #include "runner/filebench.h"
+#include "runner/pagebench.h"
 #include "runner/searchbench.h"
 #include "runner/startupbench.h"
 #include "runner/windowbench.h"
@@ -16,6 +17,7 @@ QList<BenchCase> benchCases()
         {QStringLiteral("expand"), measureTreeExpand},
         {QStringLiteral("switch"), measureFolderSwitch},
         {QStringLiteral("document"), measureDocumentOpenSave},
+        {QStringLiteral("pages"), measureHostilePages},
         {QStringLiteral("search"), measureSearch},
         {QStringLiteral("file"), measureFileOperations},
     };

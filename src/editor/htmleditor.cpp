@@ -1,6 +1,8 @@
 #include "editor/htmleditor.h"
 
 #include "editor/htmlnesting.h"
+#include "editor/boundedtextedit.h"
+#include "editor/tablebudget.h"
 #include "shell/prompts.h"
 #include "editor/findtextdialog.h"
 #include "editor/htmlfontsize.h"
@@ -82,7 +84,7 @@ int stateOf(Coverage coverage)
 
 HtmlEditor::HtmlEditor(QWidget *parent)
     : QWidget(parent)
-    , m_edit(new QTextEdit(this))
+    , m_edit(new BoundedTextEdit(this))
     , m_document(new SafeTextDocument(m_edit))
     , m_formatter(std::make_unique<TextFormatter>(*m_edit))
     , m_urlOpener(Prompts::desktop().urls)
@@ -122,15 +124,22 @@ QString HtmlEditor::documentHtml() const
     return m_edit->toHtml();
 }
 
+// The text engine's parser slows down with the square of the nesting depth,
+// its table layout doubles with every table inside a table and is slow with
+// much text in tables at all; no real document nests anywhere near the
+// element bound, and tables are flattened only where their text would take
+// too long to lay out.
+QString HtmlEditor::boundedHtml(const QString &html)
+{
+    return capElementNesting(html, MaxElementNesting, tableNestingWithinBudget(html, MaxTableNesting));
+}
+
 void HtmlEditor::setDocumentHtml(const QString &html)
 {
     ++m_quiet;
     m_loading = true;
     m_document->clearImageCache();
-    // The text engine's parser slows down with the square of the nesting
-    // depth, its table layout doubles with every table inside a table; no
-    // real document nests anywhere near these limits.
-    m_edit->setHtml(capElementNesting(html, MaxElementNesting, MaxTableNesting));
+    m_edit->setHtml(boundedHtml(html));
     m_loading = false;
     --m_quiet;
     reportModification();

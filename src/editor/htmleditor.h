@@ -40,6 +40,10 @@ public:
     // level, and old pages and mails nest layout tables.
     static constexpr int MaxTableNesting = 6;
 
+    // `html` within the nesting bounds above and with tables flattened
+    // where their text would take too long to lay out (see tablebudget.h).
+    static QString boundedHtml(const QString &html);
+
     explicit HtmlEditor(QWidget *parent = nullptr);
     ~HtmlEditor() override;
 

@@ -13,6 +13,7 @@
 #include "runner/documentbench.h"
 #include "runner/filebench.h"
 #include "runner/openexplore.h"
+#include "runner/pagebench.h"
 #include "runner/resulttable.h"
 #include "runner/searchbench.h"
 #include "runner/startupbench.h"
@@ -196,6 +197,20 @@ private Q_SLOTS:
             QVERIFY(!table.row(id)->note.isEmpty());
         }
         QVERIFY(!table.row("type-1mb"));
+    }
+
+    // Pages built to freeze the editor are each laid out and measured.
+    void hostilePagesAreMeasured()
+    {
+        BenchSession session(m_base.path(), workDir(), m_manifest);
+        session.setRunCap(1);
+        session.prepareWorkFolder();
+        ResultTable table;
+        measureHostilePages(session, table);
+        for (const char *id : {"page-66-tables", "page-3000-tables", "page-100k-6-tables", "page-1mb-1-table"}) {
+            QCOMPARE(statusOf(table, id), BenchRow::Status::Measured);
+            QVERIFY(table.row(id)->allSamples().first() > 0);
+        }
     }
 
     // Every open of the run is of a document not opened before; each gives

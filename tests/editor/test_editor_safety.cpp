@@ -4,6 +4,7 @@
 #include "editortesting.h"
 
 #include "editor/htmlnesting.h"
+#include "editor/tablebudget.h"
 #include "editor/safetextdocument.h"
 #include "shell/prompts.h"
 
@@ -97,6 +98,18 @@ int tableNesting(const HtmlEditor &editor)
     return tableNesting(editor.textEdit()->document()->rootFrame());
 }
 
+// About `chars` characters of words, in paragraphs, inside `depth` tables.
+QString textInTables(int depth, int chars)
+{
+    QString text;
+    for (int word = 0; text.size() < chars; ++word)
+        text += word % 80 == 79 ? QStringLiteral("w%1</p><p>").arg(word) : QStringLiteral("w%1 ").arg(word);
+    QString html = QStringLiteral("<p>") + text + QStringLiteral("</p>");
+    for (int level = 0; level < depth; ++level)
+        html = QStringLiteral("<table><tr><td>") + html + QStringLiteral("</td></tr></table>");
+    return html;
+}
+
 } // namespace
 
 class EditorSafetyTest : public QObject
@@ -122,6 +135,10 @@ private Q_SLOTS:
     void deepTablesKeepEveryWordInOrder();
     void tablesWithinTheLimitAreUntouched();
     void unclosedParagraphsAndRowsAreKept();
+    void tablesWithMuchTextNestLess_data();
+    void tablesWithMuchTextNestLess();
+    void bigTablesOpenAsBlocksWithEveryWord();
+    void pastedDeepTablesAreBounded();
 
 private:
     QTemporaryDir m_dir;
@@ -437,6 +454,56 @@ void EditorSafetyTest::unclosedParagraphsAndRowsAreKept()
     last.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     QCOMPARE(last.selectedText(), QStringLiteral("value 400"));
     QVERIFY(plainText(*editor).endsWith(QStringLiteral("below")));
+}
+
+void EditorSafetyTest::tablesWithMuchTextNestLess_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<int>("cap");
+    QTest::newRow("no table") << textInTables(0, 2'000'000) << HtmlEditor::MaxTableNesting;
+    QTest::newRow("66 levels, little text") << nestedTables(66) << HtmlEditor::MaxTableNesting;
+    QTest::newRow("100 KB in 6 tables") << textInTables(6, 100'000) << 3;
+    QTest::newRow("100 KB in 4 tables") << textInTables(4, 100'000) << 3;
+    // Within the budget: no table is flattened.
+    QTest::newRow("250 KB in 2 tables") << textInTables(2, 250'000) << HtmlEditor::MaxTableNesting;
+    QTest::newRow("400 KB in 1 table") << textInTables(1, 400'000) << HtmlEditor::MaxTableNesting;
+    QTest::newRow("1 MB in 1 table") << textInTables(1, 1'000'000) << 0;
+    QTest::newRow("upper case tags") << textInTables(3, 300'000).toUpper() << 2;
+}
+
+// The deeper the tables, the dearer each word inside them: a page whose
+// words would take more than the budget keeps fewer levels.
+void EditorSafetyTest::tablesWithMuchTextNestLess()
+{
+    QFETCH(QString, html);
+    QFETCH(int, cap);
+    QCOMPARE(tableNestingWithinBudget(html, HtmlEditor::MaxTableNesting), cap);
+}
+
+void EditorSafetyTest::bigTablesOpenAsBlocksWithEveryWord()
+{
+    const QString html = textInTables(1, 1'000'000);
+    auto editor = editorWith(html);
+    QCOMPARE(tableNesting(*editor), 0);
+    QCOMPARE(plainText(*editor).simplified(), wordsOf(html));
+    // Within the budget the table stays a table.
+    editor->setDocumentHtml(textInTables(2, 50'000));
+    QCOMPARE(tableNesting(*editor), 2);
+}
+
+// What is pasted (or dropped) goes through the same bounds as what is opened.
+void EditorSafetyTest::pastedDeepTablesAreBounded()
+{
+    auto editor = editorWith("<p>start</p>");
+    auto *mime = new QMimeData;
+    mime->setHtml(nestedTables(66));
+    mime->setText(QStringLiteral("plain"));
+    QGuiApplication::clipboard()->setMimeData(mime);
+    QVERIFY(placeCaret(*editor, "start", 5));
+    QVERIFY(editor->execCommand(EditCommand::Paste, CommandOption::DontPromptUser).toBool());
+    QCOMPARE(tableNesting(*editor), HtmlEditor::MaxTableNesting);
+    QVERIFY(plainText(*editor).contains(QStringLiteral("innermost")));
+    QVERIFY(plainText(*editor).contains(QStringLiteral("second 1")));
 }
 
 QTEST_MAIN(EditorSafetyTest)

@@ -65,11 +65,7 @@ MessageBoard::MessageBoard(QWidget *host)
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_label->setGeometry(twips(240), twips(240), twips(3015), twips(1515));
     m_label->setMouseTracking(true);
-    m_yes->setGeometry(twips(3120), twips(1560), twips(570), twips(225));
-    m_no->setGeometry(twips(3120), twips(1800), twips(570), twips(225));
     m_ok->setGeometry(twips(3120), twips(1800), twips(570), twips(225));
-    // Under No, in the same column: only questions about unsaved words offer it.
-    m_cancel->setGeometry(twips(3120), twips(2040), twips(570), twips(225));
     m_yes->hide();
     m_no->hide();
     m_cancel->hide();
@@ -145,10 +141,17 @@ void MessageBoard::showButtons(BoardButtons buttons)
     if (buttons == BoardButtons::Keep)
         return;
     const bool question = buttons != BoardButtons::Ok;
+    const bool cancel = buttons == BoardButtons::YesNoCancel;
+    // Yes above No where OK stands; with Cancel the column moves up a row
+    // so that Cancel stands where OK does.
+    const int top = cancel ? 1320 : 1560;
+    m_yes->setGeometry(twips(3120), twips(top), twips(570), twips(225));
+    m_no->setGeometry(twips(3120), twips(top + 240), twips(570), twips(225));
+    m_cancel->setGeometry(twips(3120), twips(top + 480), twips(570), twips(225));
     m_ok->setVisible(!question);
     m_yes->setVisible(question);
     m_no->setVisible(question);
-    m_cancel->setVisible(buttons == BoardButtons::YesNoCancel);
+    m_cancel->setVisible(cancel);
 }
 
 BoardAnswer MessageBoard::inform(const QString &message)

@@ -120,6 +120,10 @@ private Q_SLOTS:
         QTimer::singleShot(60, m_board, [this] {
             QCOMPARE(label()->text(), QStringLiteral("Save it first?"));
             QVERIFY(button("picYes")->isVisible() && button("picNo")->isVisible() && button("picCancel")->isVisible());
+            // Three in a column, Cancel where OK stands, all on the board.
+            QCOMPARE(button("picCancel")->geometry(), button("picOK")->geometry());
+            QVERIFY(button("picYes")->geometry().bottom() < button("picNo")->geometry().top());
+            QVERIFY(button("picNo")->geometry().bottom() < button("picCancel")->geometry().top());
             QVERIFY(!button("picOK")->isVisible());
             clickNamed(m_board, QStringLiteral("picCancel"));
         });
@@ -165,7 +169,8 @@ private Q_SLOTS:
     {
         QTimer::singleShot(20, m_board, [this] {
             QVERIFY(button("picYes")->isVisible() && button("picNo")->isVisible());
-            QVERIFY(!button("picOK")->isVisible());
+            QVERIFY(!button("picOK")->isVisible() && !button("picCancel")->isVisible());
+            QCOMPARE(button("picNo")->geometry(), button("picOK")->geometry());  // No where OK stands
             clickNamed(m_board, QStringLiteral("picNo"));
         });
         m_board->ask(QStringLiteral("Yes or no?"));

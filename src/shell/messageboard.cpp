@@ -147,7 +147,7 @@ void MessageBoard::showButtons(BoardButtons buttons)
     const int top = cancel ? 1320 : 1560;
     m_yes->setGeometry(twips(3120), twips(top), twips(570), twips(225));
     m_no->setGeometry(twips(3120), twips(top + 240), twips(570), twips(225));
-    m_cancel->setGeometry(twips(3120), twips(top + 480), twips(570), twips(225));
+    m_cancel->setGeometry(twips(3000), twips(top + 480), twips(690), twips(225));  // a longer word
     m_ok->setVisible(!question);
     m_yes->setVisible(question);
     m_no->setVisible(question);

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -139,6 +140,18 @@ private Q_SLOTS:
         m_window->state().setEditMode(EditMode::Browse);
         for (const QString &key : all)
             QVERIFY2(enabledEverywhere(qPrintable(key)), qPrintable(key));
+    }
+
+    // Changing the mode runs no other handler in between (it used to let
+    // pending events run, so a click could land half-way through).
+    void modeChangeRunsNothingElse()
+    {
+        bool ran = false;
+        QTimer::singleShot(0, m_window.get(), [&] { ran = true; });
+        m_window->state().setEditMode(EditMode::Edit);
+        m_window->state().setEditMode(EditMode::Browse);
+        QVERIFY(!ran);
+        QTRY_VERIFY(ran);
     }
 
     void shortcuts()

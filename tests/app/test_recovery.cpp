@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QDir>
 #include <QLabel>
+#include <QProcess>
 #include <QSqlQuery>
 #include <QTextEdit>
 #include <QTest>
@@ -265,6 +266,40 @@ private Q_SLOTS:
                                                    "saved (\"Kept\"). Do you want to restore them?")});
         QVERIFY(window->documentPane().editor()->textEdit()->toPlainText().contains(QStringLiteral("kept words")));
         window->state().setEditMode(EditMode::Browse);
+    }
+
+    // Words let go are not offered again, even where the folder does not
+    // let the file be removed (an immutable folder binds root too).
+    void answeredFileIsNotOfferedAgain()
+    {
+        endWhileEditing(QStringLiteral("Answered"), QStringLiteral("answered words"));
+        struct Immutable
+        {
+            QString path;
+            bool set = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
+            ~Immutable()
+            {
+                if (set)
+                    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path});
+            }
+        } folder{m_folder->path()};
+        if (!folder.set)
+            QSKIP("the file system cannot make a folder immutable");
+        {
+            auto window = folio::test::openWindow(*m_folder);
+            QVERIFY(window);
+            BoardRobot robot(*window, QStringLiteral("picNo"));
+            QTRY_VERIFY(robot.messages().contains(QStringLiteral(
+                "Folio Keeper was ended while a document had changes that were not saved (\"Answered\"). Do you want "
+                "to restore them?")));
+            QTRY_VERIFY(!RecoveryFile(m_folder->path()).isPending());
+        }
+        auto window = folio::test::openWindow(*m_folder);
+        QVERIFY(window);
+        BoardRobot robot(*window, QStringLiteral("picNo"));
+        QTest::qWait(300);
+        for (const QString &message : robot.messages())
+            QVERIFY2(!message.contains(QStringLiteral("restore them")), qPrintable(message));
     }
 
     void nothingUnsavedWritesNothing()

@@ -85,7 +85,17 @@ MainWindow::MainWindow(const QString &programDir, Prompts prompts, QWidget *pare
         move(screen->availableGeometry().center() - rect().center());
 }
 
-MainWindow::~MainWindow() = default;
+// The panes go while the state, the session and the board they use still
+// exist (a member of this class dies before the children Qt deletes last);
+// the command handlers that reach into the panes go before them.
+MainWindow::~MainWindow()
+{
+    m_maintenanceActions.reset();
+    m_editorActions.reset();
+    m_documentActions.reset();
+    m_folderActions.reset();
+    delete m_central;
+}
 
 void MainWindow::buildPanes()
 {

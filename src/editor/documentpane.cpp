@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QGridLayout>
+#include <QPointer>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QTimer>
@@ -88,14 +89,15 @@ DocumentPane::DocumentPane(AppContext &context, QWidget *parent)
     connect(m_editor->textEdit(), &QTextEdit::textChanged, this, noteChange);
     connect(m_title, &QLineEdit::textChanged, this, noteChange);
     connect(m_recovery, &EditRecovery::offerPendingChanged, &m_context.state, &AppState::setRecovering);
-    m_context.state.setLeaveHandler([this] { return leave(); });
+    // The state may outlive the pane (or the other way round, as the
+    // window is torn down): the handler asks the pane only while it exists.
+    m_context.state.setLeaveHandler([pane = QPointer<DocumentPane>(this)] {
+        return pane ? pane->leave() : LeaveOutcome::Left;
+    });
     followCommandMode();
 }
 
-DocumentPane::~DocumentPane()
-{
-    m_context.state.setLeaveHandler({});
-}
+DocumentPane::~DocumentPane() = default;
 
 void DocumentPane::buildCoolBar()
 {

@@ -1,6 +1,7 @@
 #include "storage/database.h"
 
 #include "storage/atomicfile.h"
+#include "storage/historyschema.h"
 #include "storage/nameorder.h"
 #include "storage/schema.h"
 #include "storage/searchindex.h"
@@ -228,7 +229,7 @@ OpenResult Database::validateAndPrepare()
             if (version.toInt() < FolioSchemaVersion)
                 upgradeSchema(version.toInt());
             else
-                prepareSearchIndex();
+                restoreDroppedStructures();
         } catch (const StorageError &e) {
             return failure(OpenStatus::Failed, e.userText());
         }
@@ -259,15 +260,18 @@ void Database::upgradeSchema(int fromVersion)
             throw StorageError(operation, query.lastError().databaseText());
     }
     SearchIndex(db).install();
+    HistorySchema::install(db);
     transaction.commit();
 }
 
-// Puts back search structures that another tool removed and notes rows
-// written while they were missing; nothing is written when all is in place.
-void Database::prepareSearchIndex()
+// Puts back search and history structures that another tool removed and
+// notes rows written while the search triggers were missing; nothing is
+// written when all is in place.
+void Database::restoreDroppedStructures()
 {
-    Transaction transaction(connection(), QStringLiteral("prepare the search index of %1").arg(filePath()));
+    Transaction transaction(connection(), QStringLiteral("prepare the search index and history of %1").arg(filePath()));
     SearchIndex(connection()).install();
+    HistorySchema::install(connection());
     transaction.commit();
 }
 

@@ -60,7 +60,7 @@ private:
     OpenResult openConnection();
     OpenResult validateAndPrepare();
     void upgradeSchema(int fromVersion);
-    void prepareSearchIndex();
+    void restoreDroppedStructures();
 
     QString m_programDir;
     QString m_connectionName;

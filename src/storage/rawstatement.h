@@ -30,6 +30,25 @@ public:
         if (sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT) != SQLITE_OK)
             fail();
     }
+    void bind(int index, qint64 number)
+    {
+        if (sqlite3_bind_int64(m_statement, index, number) != SQLITE_OK)
+            fail();
+    }
+    // Binds a named parameter (":name"); a name the statement does not use
+    // is passed over, so one set of values can serve several statements.
+    void bind(const char *name, const QByteArray &utf8)
+    {
+        if (const int index = sqlite3_bind_parameter_index(m_statement, name))
+            bind(index, utf8);
+    }
+    void bind(const char *name, qint64 number)
+    {
+        if (const int index = sqlite3_bind_parameter_index(m_statement, name))
+            bind(index, number);
+    }
+    // Makes the statement ready to run again; bound values stay.
+    void reset() { sqlite3_reset(m_statement); }
     bool next()
     {
         const int rc = sqlite3_step(m_statement);

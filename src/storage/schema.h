@@ -7,7 +7,9 @@ namespace folio {
 inline constexpr qint32 FolioApplicationId = 1179601995; // "FOLK"
 // 2: the search index (DocText, DocTextIndex, DocTextPending and the
 // DocTable triggers that note changed rows).
-inline constexpr int FolioSchemaVersion = 2;
+// 3: the document history (DocHistory, its indexes and the DocTable triggers
+// that keep saved-over and deleted rows).
+inline constexpr int FolioSchemaVersion = 3;
 
 // The columns the program reads and writes, per table.
 inline constexpr const char *DirTableColumns = "DirNum, DirName, Attr, Parent, Child";

@@ -386,7 +386,8 @@ private Q_SLOTS:
     {
         QSqlQuery q(m_db->connection());
         QVERIFY(q.exec(QStringLiteral("SELECT sql FROM sqlite_master WHERE name IN ('DocText', 'DocTextIndex', "
-                                      "'DocTextPending', 'DocText_Num') OR type = 'trigger' ORDER BY rowid")));
+                                      "'DocTextPending', 'DocText_Num') "
+                                      "OR (type = 'trigger' AND name NOT LIKE 'DocTable_History%') ORDER BY rowid")));
         QStringList stored;
         while (q.next())
             stored << q.value(0).toString();

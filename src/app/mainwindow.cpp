@@ -6,6 +6,7 @@
 #include "editor/documentpane.h"
 #include "editor/editoractions.h"
 #include "editor/fontboxes.h"
+#include "history/historyactions.h"
 #include "layout/panearranger.h"
 #include "maintenance/maintenanceactions.h"
 #include "search/searchactions.h"
@@ -141,6 +142,7 @@ void MainWindow::bindCommands()
     m_commands->bind(m_maintenanceActions->bindings(), *m_notices);
     m_commands->bind((new HelpActions(*this))->bindings(), *m_notices);
     m_commands->bind((new SearchActions(m_context, this))->bindings(), *m_notices);
+    m_commands->bind((new HistoryActions(m_context, this))->bindings(), *m_notices);
 }
 
 MainWindow::LoadResult MainWindow::load()

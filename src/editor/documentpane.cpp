@@ -192,6 +192,7 @@ SaveOutcome DocumentPane::saveDocument()
     state.setCurrentDocNum(stored);
     m_loadedTitle = title;
     showTitleInPanel();
+    state.announceDocumentSaved(stored);
     return SaveOutcome::Stored;
 }
 

@@ -69,6 +69,15 @@ public:
     LeaveOutcome leaveEdit();
     void setLeaveHandler(std::function<LeaveOutcome()> handler) { m_leaveHandler = std::move(handler); }
 
+    // A document was stored (saved, or a version of it restored).
+    void announceDocumentSaved(DocNum num) { Q_EMIT documentSaved(num); }
+    // A folder was made by something other than the tree (a restored
+    // document's folder): the tree shows it.
+    void announceFolderCreated(DirNum parent, DirNum num, const QString &name)
+    {
+        Q_EMIT folderCreated(parent, num, name);
+    }
+
     // Maintenance work on the file is running: commands that need the
     // database wait (see commandMode()).
     bool isBusy() const { return m_busy; }
@@ -98,6 +107,8 @@ Q_SIGNALS:
     void documentSelected(folio::DocNum num);
     void editModeChanged(folio::EditMode mode);
     void editorReadyChanged(bool ready);
+    void documentSaved(folio::DocNum num);
+    void folderCreated(folio::DirNum parent, folio::DirNum num, const QString &name);
     // The edit mode, busy or recovering changed.
     void commandModeChanged(folio::CommandMode mode);
 

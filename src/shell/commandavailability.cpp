@@ -31,6 +31,8 @@ const QHash<QString, Availability> &table()
         {QStringLiteral("DocExport"), {true, false, true, false}},
         {QStringLiteral("DocFind"), {true, true, true, false}},
         {QStringLiteral("DocPrt"), {true, true, true, true}},
+        {QStringLiteral("DocHistory"), {true, true, true, false}},
+        {QStringLiteral("MnuDeletedDocs"), {true, true, true, false}},
         {QStringLiteral("DocSave"), {false, true, false, false}},
         {QStringLiteral("DocCancel"), {false, true, false, false}},
         {QStringLiteral("MnuCheckNewVersion"), {true, true, true, true}},

@@ -13,8 +13,9 @@ namespace folio {
 //
 // In edit mode no command acts on the document list (it is hidden, and its
 // selection is not what the user is working on): Revise, Delete and Export
-// wait for browse mode. Add Document, Find and Print stay, and anything
-// that would replace the pane asks the pane to leave its edit first. While
+// wait for browse mode. Add Document, Find, Print and the history windows
+// stay, and anything that would replace the pane asks the pane to leave
+// its edit first. While
 // words kept by an earlier run wait for an answer, no edit begins and
 // the file is not replaced (the words name rows of this file). While
 // maintenance works on the file (busy) only help, the version check and

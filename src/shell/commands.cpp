@@ -34,6 +34,8 @@ const Definition definitions[] = {
     {"DocExport", "Export Document", "Export a Document", ""},
     {"DocFind", "Find Document", "Find Document", "Ctrl+Shift+F"},
     {"DocPrt", "Print Current Document", "Print Current Document", ""},
+    {"DocHistory", "Document History...", "", "Ctrl+H"},
+    {"MnuDeletedDocs", "Deleted Documents...", "", ""},
     {"MnuRestoreDb", "Restore from Backup", "", ""},
     {"MnuCheckNewVersion", "&Check New Version", "", ""},
     {"MnuRebuildDb", "Rebuild Database", "", ""},
@@ -118,13 +120,17 @@ void Commands::populate(QToolBar *folderBar, QToolBar *documentBar, QMenuBar *me
         QMenu *m = menuBar->addMenu(title);
         m->setObjectName(name);
         m->setToolTipsVisible(false);
-        for (const QString &key : keys)
-            m->addAction(action(key));
+        for (const QString &key : keys) {
+            if (key.isEmpty())
+                m->addSeparator();
+            else
+                m->addAction(action(key));
+        }
         return m;
     };
     m_folderMenu = menu(QStringLiteral("hMenuTreeView"), QStringLiteral("F&older"), {"DirAdd", "DirChg", "DirDel"});
     m_documentMenu = menu(QStringLiteral("hMenuListView"), QStringLiteral("&Document"),
-                          {"DocAdd", "DocChg", "DocDel", "DocExport"});
+                          {"DocAdd", "DocChg", "DocDel", "DocExport", "", "DocHistory", "MnuDeletedDocs"});
     menu(QStringLiteral("mnuDatabase"), QStringLiteral("&Database"), {"DbCompact", "DbBackup", "MnuRestoreDb"});
     menu(QStringLiteral("mnuOptions"), QStringLiteral("&Options"), {"MnuCheckNewVersion", "MnuRebuildDb"});
     menu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"), {"MnuHelp", "MnuBugReport", "MnuAbout"});

@@ -13,6 +13,7 @@ namespace {
 
 const QString SectionKey = QStringLiteral("CONFIG");
 const QString VersionKey = QStringLiteral("VERSION");
+const QString HistoryShareKey = QStringLiteral("HISTORYSHARE");
 constexpr int MaxValueLength = 254;  // what a 255-character buffer holds
 
 // Reads a three-character group the lenient way: leading blanks skipped,
@@ -116,18 +117,30 @@ QString SettingsFile::path() const
     return QDir(m_programDir).filePath(SettingsFileName);
 }
 
-QString SettingsFile::readVersion(const QString &defaultVersion) const
+QString SettingsFile::readValue(const QString &key, const QString &defaultValue) const
 {
     const QStringList lines = readLines(path()).value_or(QStringList());
     int sectionAt = -1, sectionEnd = 0;
-    const int at = findKey(lines, scrambleSetting(SectionKey), scrambleSetting(VersionKey), &sectionAt, &sectionEnd);
+    const int at = findKey(lines, scrambleSetting(SectionKey), scrambleSetting(key), &sectionAt, &sectionEnd);
     if (at < 0)
-        return defaultVersion;
+        return defaultValue;
     const QString &line = lines[at];
     const QString value = line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed().left(MaxValueLength);
     const QString decoded = unscrambleSetting(value);
     // An empty or undecodable value counts as missing.
-    return decoded.isEmpty() ? defaultVersion : decoded;
+    return decoded.isEmpty() ? defaultValue : decoded;
+}
+
+QString SettingsFile::readVersion(const QString &defaultVersion) const
+{
+    return readValue(VersionKey, defaultVersion);
+}
+
+int SettingsFile::readHistoryShare(int defaultShare) const
+{
+    bool ok = false;
+    const int share = readValue(HistoryShareKey, QString()).trimmed().toInt(&ok);
+    return ok && share >= 1 && share <= 100 ? share : defaultShare;
 }
 
 bool SettingsFile::writeVersion(const QString &version) const

@@ -14,8 +14,8 @@ QString unscrambleSetting(const QString &encoded);
 
 inline const QString SettingsFileName = QStringLiteral("foliok.ini");
 
-// foliok.ini in the program folder: one section, one key (the version that
-// first wrote the file).
+// foliok.ini in the program folder: one section with the version that first
+// wrote the file, and optionally the history's share of the base.
 class SettingsFile
 {
 public:
@@ -24,6 +24,11 @@ public:
     // The stored version, or `defaultVersion` when the file, the key or a
     // readable value is missing.
     QString readVersion(const QString &defaultVersion) const;
+    // The share of the knowledge base (1 to 100 percent) that the document
+    // history may take (key HISTORYSHARE, only read: a user who wants
+    // another share writes it); `defaultShare` when missing or not a
+    // number in that range.
+    int readHistoryShare(int defaultShare) const;
     // Writes the version, keeping any other lines of the file. Returns false
     // when the file cannot be written (the caller carries on).
     bool writeVersion(const QString &version) const;
@@ -31,6 +36,8 @@ public:
     QString path() const;
 
 private:
+    QString readValue(const QString &key, const QString &defaultValue) const;
+
     QString m_programDir;
 };
 

@@ -57,6 +57,8 @@ FolderTree::FolderTree(AppContext &context, QWidget *parent)
             selectionHandling();
     });
     connect(&m_context.state, &AppState::folderSelected, this, &FolderTree::followFolder);
+    connect(&m_context.state, &AppState::folderCreated, this,
+            [this](DirNum parent, DirNum num, const QString &name) { addFolderNode(parent, num, name); });
     connect(&m_context.session, &Session::reopened, this, &FolderTree::reloadAfterReopen);
 }
 

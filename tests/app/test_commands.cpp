@@ -71,7 +71,8 @@ private Q_SLOTS:
     {
         const QList<QPair<QString, QStringList>> expected = {
             {"F&older", {"Add Folder", "Rename Folder", "Delete Folder"}},
-            {"&Document", {"Add Document", "Revise Document", "Delete Document", "Export Document"}},
+            {"&Document", {"Add Document", "Revise Document", "Delete Document", "Export Document", "",
+                           "Document History...", "Deleted Documents..."}},
             {"&Database", {"Compact Database", "Data Backup", "Restore from Backup"}},
             {"&Options", {"&Check New Version", "Rebuild Database"}},
             {"&Help", {"&Help", "&Bug Report", "&About"}},
@@ -92,7 +93,7 @@ private Q_SLOTS:
         QCOMPARE(documentMenu->actions().at(2), m_window->findChild<QAction *>(QStringLiteral("DocDel")));
         QCOMPARE(m_window->findChildren<QAction *>(QStringLiteral("DocDel")).size(), 1);
         for (const char *name : {"MnuRestoreDb", "MnuCheckNewVersion", "MnuRebuildDb", "MnuHelp", "MnuBugReport",
-                                 "MnuAbout"})
+                                 "MnuAbout", "DocHistory", "MnuDeletedDocs"})
             QVERIFY2(m_window->findChild<QAction *>(QLatin1String(name)), name);
     }
 
@@ -159,6 +160,8 @@ private Q_SLOTS:
         QCOMPARE(m_window->findChild<QAction *>(QStringLiteral("DocAdd"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
         QCOMPARE(m_window->findChild<QAction *>(QStringLiteral("DocFind"))->shortcut(),
                  QKeySequence(QStringLiteral("Ctrl+Shift+F")));
+        QCOMPARE(m_window->findChild<QAction *>(QStringLiteral("DocHistory"))->shortcut(),
+                 QKeySequence(QStringLiteral("Ctrl+H")));
         // Delete in the list runs the document command.
         QSignalSpy deleted(m_window->findChild<QAction *>(QStringLiteral("DocDel")), &QAction::triggered);
         auto *list = m_window->findChild<QWidget *>(QStringLiteral("ListView1"));

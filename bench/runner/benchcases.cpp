@@ -2,6 +2,7 @@
 
 #include "runner/documentbench.h"
 #include "runner/filebench.h"
+#include "runner/historybench.h"
 #include "runner/pagebench.h"
 #include "runner/searchbench.h"
 #include "runner/startupbench.h"
@@ -18,6 +19,7 @@ QList<BenchCase> benchCases()
         {QStringLiteral("switch"), measureFolderSwitch},
         {QStringLiteral("document"), measureDocumentOpenSave},
         {QStringLiteral("pages"), measureHostilePages},
+        {QStringLiteral("history"), measureHistory},
         {QStringLiteral("search"), measureSearch},
         {QStringLiteral("file"), measureFileOperations},
     };

@@ -23,6 +23,7 @@ QString helpTopicFile(int topic)
         {HelpContext::BackupRestore, QStringLiteral("backup.html")},
         {HelpContext::Update, QStringLiteral("update.html")},
         {HelpContext::About, QStringLiteral("about.html")},
+        {HelpContext::History, QStringLiteral("history.html")},
     };
     return pages.value(topic, QStringLiteral("index.html"));
 }

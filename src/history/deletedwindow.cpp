@@ -3,6 +3,7 @@
 #include "shell/appcontext.h"
 #include "shell/appstate.h"
 #include "shell/busyscope.h"
+#include "shell/helpcontext.h"
 #include "shell/notices.h"
 #include "shell/session.h"
 #include "storage/folderstore.h"
@@ -30,6 +31,7 @@ DeletedWindow::DeletedWindow(AppContext &context, QWidget *parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("frmDeleted"));
+    setHelpContext(this, HelpContext::History);
     setWindowTitle(QStringLiteral("Deleted Documents"));
     setModal(false);
     buildControls();

@@ -37,8 +37,13 @@ void HistoryThinner::schedule()
 
 void HistoryThinner::startNow()
 {
+    if (isRunning()) {
+        // Saves made meanwhile are thinned by the next run.
+        m_delay.start();
+        return;
+    }
     Database &db = m_session.database();
-    if (isRunning() || !db.isOpen() || !db.isWritable())
+    if (!db.isOpen() || !db.isWritable())
         return;
     m_share = SettingsFile(m_session.programDir()).readHistoryShare(ThinningRules{}.shareOfFile);
     ThinningRules rules;

@@ -4,6 +4,7 @@
 #include "shell/appcontext.h"
 #include "shell/appstate.h"
 #include "shell/busyscope.h"
+#include "shell/helpcontext.h"
 #include "shell/notices.h"
 #include "shell/session.h"
 #include "storage/documentstore.h"
@@ -42,6 +43,7 @@ HistoryWindow::HistoryWindow(AppContext &context, QWidget *parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("frmHistory"));
+    setHelpContext(this, HelpContext::History);
     setModal(false);
     buildControls();
     connect(m_versions, &QTreeWidget::itemSelectionChanged, this, &HistoryWindow::showSelected);
@@ -60,6 +62,7 @@ void HistoryWindow::buildControls()
     m_versions->setHeaderLabels({QStringLiteral("Kept"), QStringLiteral("Title"), QStringLiteral("Size"),
                                  QStringLiteral("Reason")});
     m_versions->header()->setSectionResizeMode(TitleColumn, QHeaderView::Stretch);
+    m_versions->setColumnWidth(KeptColumn, fontMetrics().horizontalAdvance(QStringLiteral("8888-88-88 88:88:88")) + 16);
     m_view = new QTextEdit(this);
     m_view->setObjectName(QStringLiteral("txtVersion"));
     m_view->setReadOnly(true);
@@ -111,6 +114,9 @@ void HistoryWindow::fill()
     }
     m_versions->addTopLevelItems(rows);
     m_restore->setEnabled(false);
+    // The newest version shown at once: usually the one looked for.
+    if (!rows.isEmpty())
+        m_versions->setCurrentItem(rows.first());
 }
 
 qint64 HistoryWindow::selectedVersion() const

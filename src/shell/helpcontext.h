@@ -17,6 +17,7 @@ inline constexpr int TitleAndEditor = 330;
 inline constexpr int BackupRestore = 340;
 inline constexpr int Update = 360;
 inline constexpr int About = 370;
+inline constexpr int History = 380;
 } // namespace HelpContext
 
 inline constexpr const char *HelpContextProperty = "helpContextId";

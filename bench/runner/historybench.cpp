@@ -28,8 +28,9 @@ void run(QSqlDatabase db, const QString &sql, const QVariantList &values = {})
         throw std::runtime_error(q.lastError().text().toStdString());
 }
 
-// A document of about 10 KB, given 500 versions spread over two years
-// (written once into the work copy, untimed).
+// A document of about 10 KB, given 500 versions spread over the last four
+// weeks, younger than any thinning touches (written once into the work
+// copy, untimed).
 DocNum documentWithVersions(MainWindow &window)
 {
     QSqlDatabase db = window.database().connection();
@@ -50,7 +51,7 @@ DocNum documentWithVersions(MainWindow &window)
             QStringLiteral("INSERT INTO DocHistory (DocNum, DirNum, DocName, Text, ChgDate, KeptAt, Reason) "
                            "SELECT DocNum, DirNum, DocName, Text, ChgDate, datetime('now', ?), 'save' "
                            "FROM DocTable WHERE DocNum = ?"),
-            {QStringLiteral("-%1 hours").arg(i * 35), doc});
+            {QStringLiteral("-%1 minutes").arg(i * 80), doc});
     run(db, QStringLiteral("COMMIT"));
     return doc;
 }

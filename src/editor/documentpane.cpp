@@ -72,6 +72,9 @@ DocumentPane::DocumentPane(AppContext &context, QWidget *parent)
     m_editor->setDocumentPrinter(m_context.prompts.printer);
     m_editor->setFontChooser(m_context.prompts.font);
     m_formatting->setColorChooser(m_context.prompts.color);
+    m_formatting->setOpenFilePrompt(m_context.prompts.openFile);
+    m_editor->setSaveFilePrompt(m_context.prompts.saveFile);
+    connect(m_editor, &HtmlEditor::pictureRefused, this, [this](const QString &text) { m_context.notices.failure(text); });
     connect(m_editor, &HtmlEditor::printFailed, this, [this] { m_context.notices.failure(PrintFailedNotice); });
     connect(&m_context.state, &AppState::documentSelected, this, &DocumentPane::showSelectedDocument);
     connect(&m_context.state, &AppState::commandModeChanged, this, &DocumentPane::followCommandMode);

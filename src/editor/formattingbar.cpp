@@ -6,6 +6,7 @@
 #include "editor/editcommands.h"
 #include "editor/fontboxes.h"
 #include "editor/htmleditor.h"
+#include "editor/picturedata.h"
 #include "editor/titlebox.h"
 
 #include <QAction>
@@ -37,6 +38,7 @@ const Key formattingKeys[] = {
     {"Italic", "Italic", EditCommand::Italic},
     {"Underline", "Underline", EditCommand::Underline},
     {"Color", "Fore Color", 0},
+    {"Picture", "Insert Picture", 0},
     {"Bullets", "Bullets", EditCommand::UnorderList},
     {"LeftJustify", "Left Justify", EditCommand::JustifyLeft},
     {"Center", "Center", EditCommand::JustifyCenter},
@@ -100,6 +102,8 @@ void FormattingBar::run(const QString &key)
         m_fonts.showSizeBox(m_coolBar->height());
     } else if (key == QLatin1String("Color")) {
         chooseColor();
+    } else if (key == QLatin1String("Picture")) {
+        insertPicture();
     }
 }
 
@@ -112,7 +116,8 @@ void FormattingBar::copyToTitle()
     QString title;
     title.reserve(qMin<qsizetype>(text.size(), TitleBox::MaxLength));
     for (const QChar c : text) {
-        if (c.unicode() >= 32 && c != QChar::ParagraphSeparator && c != QChar::LineSeparator)
+        if (c.unicode() >= 32 && c != QChar::ParagraphSeparator && c != QChar::LineSeparator
+            && c != QChar::ObjectReplacementCharacter)  // a picture
             title += c;
         if (title.size() > TitleBox::MaxLength)
             break;  // the title rule cuts the rest anyway
@@ -120,6 +125,16 @@ void FormattingBar::copyToTitle()
     m_title.clear();
     m_title.appendText(title);
     QGuiApplication::clipboard()->clear();
+}
+
+void FormattingBar::insertPicture()
+{
+    if (!m_openFile)
+        return;
+    const std::optional<QString> path =
+        m_openFile->openFileName(QStringLiteral("Insert Picture"), {pictureFileFilter()}, window());
+    if (path)
+        m_editor.insertPictureFile(*path);
 }
 
 void FormattingBar::chooseColor()

@@ -6,6 +6,7 @@
 namespace folio {
 
 class ColorChooser;
+class OpenFilePrompt;
 class FontBoxes;
 class HtmlEditor;
 class TitleBox;
@@ -23,16 +24,19 @@ public:
     // Runs the key's action; unknown keys do nothing.
     void run(const QString &key);
     void setColorChooser(std::shared_ptr<ColorChooser> chooser) { m_colors = std::move(chooser); }
+    void setOpenFilePrompt(std::shared_ptr<OpenFilePrompt> prompt) { m_openFile = std::move(prompt); }
 
 private:
     void copyToTitle();
     void chooseColor();
+    void insertPicture();
 
     HtmlEditor &m_editor;
     TitleBox &m_title;
     FontBoxes &m_fonts;
     QWidget *m_coolBar;
     std::shared_ptr<ColorChooser> m_colors;
+    std::shared_ptr<OpenFilePrompt> m_openFile;
 };
 
 } // namespace folio

@@ -113,6 +113,8 @@ HtmlEditor::HtmlEditor(QWidget *parent)
     connect(m_edit, &QTextEdit::selectionChanged, this, &HtmlEditor::noteCaretActivity);
     connect(m_edit, &QTextEdit::currentCharFormatChanged, this, &HtmlEditor::noteCaretActivity);
     connect(m_document, &QTextDocument::modificationChanged, this, &HtmlEditor::reportModification);
+    connect(static_cast<BoundedTextEdit *>(m_edit), &BoundedTextEdit::pictureRefused, this,
+            &HtmlEditor::pictureRefused);
     setBrowseMode(true);
     m_lastCaret = caretState();
 }
@@ -152,6 +154,18 @@ void HtmlEditor::setBrowseMode(bool browse)
     m_browseMode = browse;
     m_edit->setReadOnly(browse);
     m_edit->setTextInteractionFlags(browse ? Qt::TextBrowserInteraction : Qt::TextEditorInteraction);
+}
+
+void HtmlEditor::setSaveFilePrompt(std::shared_ptr<SaveFilePrompt> prompt)
+{
+    static_cast<BoundedTextEdit *>(m_edit)->setSaveFilePrompt(std::move(prompt));
+}
+
+bool HtmlEditor::insertPictureFile(const QString &path)
+{
+    if (m_browseMode)
+        return false;
+    return static_cast<BoundedTextEdit *>(m_edit)->insertPictureFile(path);
 }
 
 void HtmlEditor::markModified()

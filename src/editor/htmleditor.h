@@ -18,6 +18,7 @@ namespace folio {
 class FindTextDialog;
 class FontChooser;
 class SafeTextDocument;
+class SaveFilePrompt;
 class SelectionFormat;
 class TextFormatter;
 class UrlOpener;
@@ -80,6 +81,11 @@ public:
     void setUrlOpener(std::shared_ptr<UrlOpener> opener);
     void setDocumentPrinter(std::shared_ptr<DocumentPrinter> printer);
     void setFontChooser(std::shared_ptr<FontChooser> chooser);
+    void setSaveFilePrompt(std::shared_ptr<SaveFilePrompt> prompt);
+
+    // Inserts a picture file at the caret in edit mode; false when it was
+    // refused (pictureRefused() says why) or the document is read-only.
+    bool insertPictureFile(const QString &path);
 
     QTextEdit *textEdit() const { return m_edit; }
 
@@ -94,6 +100,8 @@ Q_SIGNALS:
     void modificationChanged(bool modified);
     // A print could not be carried out (not: the user cancelled it).
     void printFailed();
+    // A picture was not inserted or saved; the text says which and why.
+    void pictureRefused(const QString &text);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

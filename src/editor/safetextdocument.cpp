@@ -55,6 +55,11 @@ QImage SafeTextDocument::placeholderImage()
     return picture;
 }
 
+void SafeTextDocument::rememberImage(const QString &name, const QImage &image)
+{
+    m_images.insert(QUrl(name).toString(), new QImage(image), qMax<qsizetype>(1, image.sizeInBytes()));
+}
+
 void SafeTextDocument::clearImageCache()
 {
     m_images.clear();

@@ -22,6 +22,10 @@ public:
     // The picture shown for an image the document may not load.
     static QImage placeholderImage();
 
+    // Keeps a picture already decoded for its name (a data: URL), so that
+    // the first paint after inserting it does not decode it again.
+    void rememberImage(const QString &name, const QImage &image);
+
     // Forgets decoded pictures; for when the whole document is replaced.
     void clearImageCache();
 

@@ -80,13 +80,28 @@ public:
     }
 };
 
+class DialogOpenFilePrompt : public OpenFilePrompt
+{
+public:
+    std::optional<QString> openFileName(const QString &title, const QStringList &filters, QWidget *parent) override
+    {
+        QFileDialog dialog(parent, title);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilters(filters);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().first();
+    }
+};
+
 } // namespace
 
 Prompts Prompts::desktop()
 {
     return Prompts{std::make_shared<DialogColorChooser>(), std::make_shared<DialogFontChooser>(),
                    std::make_shared<DialogDocumentPrinter>(), std::make_shared<DesktopUrlOpener>(),
-                   std::make_shared<DialogSaveFilePrompt>()};
+                   std::make_shared<DialogSaveFilePrompt>(), std::make_shared<DialogOpenFilePrompt>()};
 }
 
 } // namespace folio

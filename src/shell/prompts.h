@@ -62,6 +62,15 @@ public:
                                                 const QStringList &filters, QWidget *parent) = 0;
 };
 
+// Asks for an existing file to open: its full path, or nothing when cancelled.
+class OpenFilePrompt
+{
+public:
+    virtual ~OpenFilePrompt() = default;
+    virtual std::optional<QString> openFileName(const QString &title, const QStringList &filters,
+                                                QWidget *parent) = 0;
+};
+
 struct Prompts
 {
     std::shared_ptr<ColorChooser> color;
@@ -69,6 +78,7 @@ struct Prompts
     std::shared_ptr<DocumentPrinter> printer;
     std::shared_ptr<UrlOpener> urls;
     std::shared_ptr<SaveFilePrompt> saveFile;
+    std::shared_ptr<OpenFilePrompt> openFile;
 
     // The desktop's own dialogs and browser.
     static Prompts desktop();

@@ -70,13 +70,24 @@ public:
     std::shared_ptr<ScriptedPrompts> m_s;
 };
 
+class ScriptedOpenFile : public OpenFilePrompt
+{
+public:
+    explicit ScriptedOpenFile(std::shared_ptr<ScriptedPrompts> s) : m_s(std::move(s)) {}
+    std::optional<QString> openFileName(const QString &, const QStringList &, QWidget *) override
+    {
+        return m_s->openFileNames.isEmpty() ? std::nullopt : m_s->openFileNames.takeFirst();
+    }
+    std::shared_ptr<ScriptedPrompts> m_s;
+};
+
 } // namespace
 
 Prompts scriptedPrompts(const std::shared_ptr<ScriptedPrompts> &script)
 {
     return {std::make_shared<ScriptedColor>(script), std::make_shared<CancelledFont>(),
             std::make_shared<ScriptedPrinter>(script), std::make_shared<RecordedUrls>(script),
-            std::make_shared<ScriptedSaveFile>(script)};
+            std::make_shared<ScriptedSaveFile>(script), std::make_shared<ScriptedOpenFile>(script)};
 }
 
 PaneFixture::PaneFixture(const QStringList &setUp)

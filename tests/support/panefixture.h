@@ -28,6 +28,7 @@ struct ScriptedPrompts
 {
     QList<std::optional<quint32>> colors;
     QList<std::optional<QString>> saveFileNames;
+    QList<std::optional<QString>> openFileNames;
     QList<QUrl> openedUrls;
     int printRequests = 0;
     bool printAccepted = false;

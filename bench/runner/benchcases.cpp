@@ -18,6 +18,7 @@ QList<BenchCase> benchCases()
         {QStringLiteral("expand"), measureTreeExpand},
         {QStringLiteral("switch"), measureFolderSwitch},
         {QStringLiteral("document"), measureDocumentOpenSave},
+        {QStringLiteral("pictures"), measurePictures},
         {QStringLiteral("pages"), measureHostilePages},
         {QStringLiteral("history"), measureHistory},
         {QStringLiteral("search"), measureSearch},

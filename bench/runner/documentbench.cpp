@@ -4,6 +4,7 @@
 #include "editor/documentpane.h"
 #include "editor/editrecovery.h"
 #include "editor/htmleditor.h"
+#include "editor/picturedata.h"
 #include "editor/titlebox.h"
 #include "shell/appstate.h"
 #include "runner/benchsession.h"
@@ -14,6 +15,8 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QRandomGenerator>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -329,6 +332,141 @@ void measureDocumentOpenSave(BenchSession &session, ResultTable &table)
     }
     table.add(BenchRow::measured("type-1mb", QStringLiteral("type a character, through the event loop"), size, keys,
                                  typingGoal));
+}
+
+namespace {
+
+constexpr int Pictures = 20;
+constexpr int PictureOpenRuns = 3;
+constexpr int PictureTypingRuns = 100;
+
+// A photograph-like picture of 1,600 × 1,200: smooth colour with a little
+// noise, which JPEG stores in about 300 KB.
+QImage benchPhoto(int seed)
+{
+    QImage image(MaxPictureSide, MaxPictureSide * 3 / 4, QImage::Format_RGB32);
+    QRandomGenerator random{quint32(seed)};
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int n = int(random.bounded(12));
+            line[x] = qRgb((x / 7 + seed * 40 + n) % 256, (y / 5 + n) % 256, ((x + y) / 11 + n) % 256);
+        }
+    }
+    return image;
+}
+
+// A document of text with 20 pictures as the program stores them, written
+// once into the work copy (untimed). Returns its number and HTML size.
+std::pair<DocNum, qint64> pictureDocument(MainWindow &window)
+{
+    QSqlDatabase db = window.database().connection();
+    QSqlQuery found(db);
+    if (found.exec(QStringLiteral("SELECT DocNum, length(Text) FROM DocTable WHERE DocName = 'Twenty pictures'"))
+        && found.next())
+        return {found.value(0).toLongLong(), found.value(1).toLongLong()};
+    QString html = QStringLiteral("<html><body>");
+    for (int i = 0; i < Pictures; ++i) {
+        const PictureResult picture = preparePicture(benchPhoto(i), QStringLiteral("bench"));
+        if (!picture.picture)
+            throw std::runtime_error("the bench picture could not be prepared");
+        html += QStringLiteral("<p>");
+        for (int word = 0; word < 120; ++word)
+            html += QStringLiteral("picture%1 word%2 ").arg(i).arg(word);
+        html += QStringLiteral("</p><p><img src=\"%1\" width=\"640\" height=\"480\" /></p>").arg(picture.picture->dataUrl);
+    }
+    html += QStringLiteral("</body></html>");
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("INSERT INTO DocTable (DirNum, DocName, Text, ChgDate) "
+                                  "SELECT min(DirNum), 'Twenty pictures', ?, '01-01-2020 00:00:00' FROM DirTable"));
+    insert.addBindValue(html);
+    if (!insert.exec())
+        throw std::runtime_error("the document with pictures could not be stored");
+    return {insert.lastInsertId().toLongLong(), html.size()};
+}
+
+// Scrolls the shown document from top to bottom a page at a time, each step
+// through the event loop until the editor has painted; the slowest step.
+double slowestScrollStep(QTextEdit *text)
+{
+    QScrollBar *bar = text->verticalScrollBar();
+    bar->setValue(0);
+    QCoreApplication::processEvents();
+    QElapsedTimer clock;
+    clock.start();
+    PaintWatch paint(text->viewport(), clock);
+    double slowest = 0;
+    while (bar->value() < bar->maximum()) {
+        const double started = msSince(clock);
+        paint.arm();
+        bar->setValue(bar->value() + bar->pageStep());
+        const QDeadlineTimer deadline(LoopTimeoutMs);
+        while (paint.paintedAt() < 0 && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (paint.paintedAt() < 0)
+            throw std::runtime_error("the editor did not repaint after scrolling");
+        slowest = std::max(slowest, paint.paintedAt() - started);
+    }
+    return slowest;
+}
+
+int firstPicturePosition(const QTextDocument *document)
+{
+    for (QTextBlock b = document->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat())
+                return it.fragment().position();
+    return -1;
+}
+
+} // namespace
+
+void measurePictures(BenchSession &session, ResultTable &table)
+{
+    const QList<Goal> paintGoal{Goal::below(100, QStringLiteral("≤ 100 ms"))};
+    const QList<Goal> stallGoal{Goal::below(50, QStringLiteral("≤ 50 ms"))};
+    const QList<Goal> typingGoal{Goal::below(16, QStringLiteral("< 16 ms (one frame)"))};
+    MainWindow &window = session.window();
+    QTextEdit *text = window.documentPane().editor()->textEdit();
+    try {
+        const auto [doc, chars] = pictureDocument(window);
+        const QString size = QStringLiteral("20 pictures, %1 MB HTML").arg(double(chars) / (1024 * 1024), 0, 'f', 1);
+        QList<double> paints, freezes, scrolls;
+        for (int i = 0; i < session.runsPerRound(PictureOpenRuns); ++i) {
+            emptyEditor(window);
+            const OpenFigures figures = openThroughEventLoop(window, doc);
+            paints.append(figures.firstPaint);
+            freezes.append(figures.longestFreeze);
+            scrolls.append(slowestScrollStep(text));
+        }
+        table.add(BenchRow::measured("pictures-open-paint", QStringLiteral("open a document with pictures, first paint"),
+                                     size, paints, paintGoal));
+        table.add(BenchRow::measured("pictures-open-freeze",
+                                     QStringLiteral("open a document with pictures, longest event-loop freeze"), size,
+                                     freezes, {}));
+        table.add(BenchRow::measured("pictures-scroll", QStringLiteral("scroll it a page at a time, slowest step"), size,
+                                     scrolls, stallGoal));
+
+        beginRevision(window, doc);
+        QTextCursor next(text->document());
+        next.setPosition(firstPicturePosition(text->document()) + 1);
+        text->setTextCursor(next);
+        text->ensureCursorVisible();
+        text->setFocus();
+        QElapsedTimer clock;
+        clock.start();
+        PaintWatch paint(text->viewport(), clock);
+        QList<double> keys;
+        for (int i = 0; i < session.runsPerRound(PictureTypingRuns); ++i)
+            keys.append(typeThroughEventLoop(text, paint, clock));
+        window.documentPane().cancelEditing();
+        table.add(BenchRow::measured("pictures-type", QStringLiteral("type a character next to a picture"), size, keys,
+                                     typingGoal));
+    } catch (const std::exception &e) {
+        table.add(BenchRow::failed("pictures-open-paint", QStringLiteral("open a document with pictures, first paint"),
+                                   QString::fromUtf8(e.what()), paintGoal));
+    }
+    emptyEditor(window);
 }
 
 } // namespace folio::bench

@@ -11,4 +11,8 @@ class ResultTable;
 // in it through the event loop.
 void measureDocumentOpenSave(BenchSession &session, ResultTable &table);
 
+// A document of text with 20 pictures of about 300 KB: its open (first
+// paint, freeze), scrolling through it, and typing next to a picture.
+void measurePictures(BenchSession &session, ResultTable &table);
+
 } // namespace folio::bench

@@ -94,8 +94,11 @@ void BoundedTextEdit::insertFromMimeData(const QMimeData *source)
         QTextEdit::insertFromMimeData(source);
         return;
     }
+    QString html = withoutOutsidePictures(source->html());
+    if (auto *safe = qobject_cast<SafeTextDocument *>(document()))
+        html = safe->stashPictures(html);
     QMimeData bounded;
-    bounded.setHtml(HtmlEditor::boundedHtml(withoutOutsidePictures(source->html())));
+    bounded.setHtml(HtmlEditor::boundedHtml(html));
     if (source->hasText())
         bounded.setText(source->text());
     QTextEdit::insertFromMimeData(&bounded);
@@ -141,17 +144,35 @@ bool BoundedTextEdit::insertPictureFile(const QString &path)
     return true;
 }
 
+QMimeData *BoundedTextEdit::createMimeDataFromSelection() const
+{
+    QMimeData *data = QTextEdit::createMimeDataFromSelection();
+    auto *safe = qobject_cast<SafeTextDocument *>(document());
+    if (data && safe && data->hasHtml())
+        data->setHtml(safe->restorePictures(data->html()));
+    return data;
+}
+
+QString BoundedTextEdit::pictureSource(const QString &name) const
+{
+    auto *safe = qobject_cast<SafeTextDocument *>(document());
+    return safe ? safe->pictureSource(name) : name;
+}
+
 void BoundedTextEdit::insertPicture(const PreparedPicture &picture)
 {
-    if (auto *safe = qobject_cast<SafeTextDocument *>(document()))
-        safe->rememberImage(picture.dataUrl, picture.image);
+    QString name = picture.dataUrl;
+    if (auto *safe = qobject_cast<SafeTextDocument *>(document())) {
+        name = safe->stashPicture(picture.dataUrl);
+        safe->rememberImage(name, picture.image);
+    }
     // Shown at its own size, or as wide as the page when it is wider.
     QSizeF shown = picture.size;
     const qreal page = document()->textWidth() - 2 * document()->documentMargin();
     if (page > 0 && shown.width() > page)
         shown = QSizeF(page, shown.height() * page / shown.width());
     QTextImageFormat format;
-    format.setName(picture.dataUrl);
+    format.setName(name);
     format.setWidth(qRound(shown.width()));
     format.setHeight(qRound(shown.height()));
     textCursor().insertImage(format);
@@ -204,7 +225,7 @@ bool BoundedTextEdit::copyPicture(int position) const
         return false;
     auto *data = new QMimeData;
     data->setImageData(image);
-    if (const std::optional<DataUrlContent> stored = decodeDataUrl(name))
+    if (const std::optional<DataUrlContent> stored = decodeDataUrl(pictureSource(name)))
         data->setData(QString::fromLatin1(stored->mimeType), stored->bytes);
     QGuiApplication::clipboard()->setMimeData(data);
     return true;
@@ -212,7 +233,7 @@ bool BoundedTextEdit::copyPicture(int position) const
 
 bool BoundedTextEdit::savePictureAs(int position)
 {
-    const std::optional<DataUrlContent> stored = decodeDataUrl(pictureNameAt(position));
+    const std::optional<DataUrlContent> stored = decodeDataUrl(pictureSource(pictureNameAt(position)));
     if (!stored || !m_saveFile)
         return false;
     const QString suffix = pictureSuffix(stored->mimeType);
@@ -265,7 +286,7 @@ QMenu *BoundedTextEdit::pictureMenu(int position)
     connect(menu->addAction(QStringLiteral("Copy Picture")), &QAction::triggered, this,
             [this, position] { copyPicture(position); });
     QAction *save = menu->addAction(QStringLiteral("Save Picture As..."));
-    save->setEnabled(decodeDataUrl(pictureNameAt(position)).has_value());
+    save->setEnabled(decodeDataUrl(pictureSource(pictureNameAt(position))).has_value());
     connect(save, &QAction::triggered, this, [this, position] { savePictureAs(position); });
     return menu;
 }

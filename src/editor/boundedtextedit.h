@@ -59,11 +59,14 @@ protected:
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    QMimeData *createMimeDataFromSelection() const override;
 
 private:
     bool insertPictureData(const QMimeData *source);
     int pictureAtPoint(const QPoint &viewportPoint) const;
     QImage pictureImage(const QString &name) const;
+    // The data: URL of a picture's name (the document holds large ones apart).
+    QString pictureSource(const QString &name) const;
 
     std::shared_ptr<SaveFilePrompt> m_saveFile;
 };

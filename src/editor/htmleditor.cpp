@@ -123,7 +123,7 @@ HtmlEditor::~HtmlEditor() = default;
 
 QString HtmlEditor::documentHtml() const
 {
-    return m_edit->toHtml();
+    return m_document->restorePictures(m_edit->toHtml());
 }
 
 // The text engine's parser slows down with the square of the nesting depth,
@@ -141,7 +141,7 @@ void HtmlEditor::setDocumentHtml(const QString &html)
     ++m_quiet;
     m_loading = true;
     m_document->clearImageCache();
-    m_edit->setHtml(boundedHtml(html));
+    m_edit->setHtml(boundedHtml(m_document->stashPictures(html)));
     m_loading = false;
     --m_quiet;
     reportModification();

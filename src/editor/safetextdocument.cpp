@@ -1,6 +1,8 @@
 #include "editor/safetextdocument.h"
 
 #include <QPainter>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <optional>
@@ -63,6 +65,82 @@ void SafeTextDocument::rememberImage(const QString &name, const QImage &image)
 void SafeTextDocument::clearImageCache()
 {
     m_images.clear();
+    m_stash.clear();
+    // A new prefix for every document: a name that came in with a page
+    // (or is left in an undo step of the last one) never meets a held one.
+    m_stashPrefix = QStringLiteral("folio-stash:%1-").arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+}
+
+QString SafeTextDocument::stashPicture(const QString &dataUrl)
+{
+    if (m_stashPrefix.isEmpty())
+        clearImageCache();
+    const QString name = m_stashPrefix + QString::number(m_stash.size() + 1);
+    m_stash.insert(name, dataUrl);
+    return name;
+}
+
+QString SafeTextDocument::pictureSource(const QString &name) const
+{
+    return m_stash.value(name, name);
+}
+
+QString SafeTextDocument::stashPictures(const QString &html)
+{
+    // Only pictures worth it: a short data: URL costs nothing to parse.
+    constexpr qsizetype LargeUrl = 1024;
+    static const QRegularExpression start(QStringLiteral("\\bsrc\\s*=\\s*([\"'])data:"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QString result;
+    qsizetype done = 0;
+    qsizetype from = 0;
+    for (;;) {
+        const QRegularExpressionMatch match = start.match(html, from);
+        if (!match.hasMatch())
+            break;
+        const qsizetype valueStart = match.capturedStart(1) + 1;
+        const qsizetype valueEnd = html.indexOf(match.capturedView(1), valueStart);
+        if (valueEnd < 0)
+            break;
+        from = valueEnd + 1;
+        if (valueEnd - valueStart < LargeUrl)
+            continue;
+        result += QStringView(html).mid(done, valueStart - done);
+        // The text engine reads attribute values with entities resolved;
+        // a data: URL holds none that matter but "&amp;".
+        QString url = html.mid(valueStart, valueEnd - valueStart);
+        url.replace(QLatin1String("&amp;"), QLatin1String("&"));
+        result += stashPicture(url);
+        done = valueEnd;
+    }
+    if (done == 0)
+        return html;
+    result += QStringView(html).mid(done);
+    return result;
+}
+
+QString SafeTextDocument::restorePictures(const QString &html) const
+{
+    if (m_stash.isEmpty() || m_stashPrefix.isEmpty())
+        return html;
+    QString result;
+    qsizetype done = 0;
+    for (qsizetype at = html.indexOf(m_stashPrefix); at >= 0; at = html.indexOf(m_stashPrefix, at + 1)) {
+        qsizetype end = at + m_stashPrefix.size();
+        while (end < html.size() && html.at(end).isDigit())
+            ++end;
+        const auto held = m_stash.constFind(html.mid(at, end - at));
+        if (held == m_stash.cend())
+            continue;
+        result += QStringView(html).mid(done, at - done);
+        result += held->toHtmlEscaped();
+        done = end;
+        at = end - 1;
+    }
+    if (done == 0)
+        return html;
+    result += QStringView(html).mid(done);
+    return result;
 }
 
 QVariant SafeTextDocument::loadResource(int type, const QUrl &name)
@@ -83,7 +161,9 @@ QImage SafeTextDocument::embeddedImage(const QUrl &name)
     const QString key = name.toString();
     if (const QImage *cached = m_images.object(key))
         return *cached;
-    const std::optional<QByteArray> payload = dataUrlPayload(name);
+    const auto held = m_stash.constFind(key);
+    const std::optional<QByteArray> payload =
+        held != m_stash.cend() ? dataUrlPayload(QUrl(*held)) : dataUrlPayload(name);
     if (!payload)
         return placeholderImage();
     // A picture that does not decode must still show something: the text

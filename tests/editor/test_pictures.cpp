@@ -251,6 +251,19 @@ private Q_SLOTS:
             text()->document()->resource(QTextDocument::ImageResource, QUrl(shown.name())));
         QCOMPARE(image.size(), QSize(1600, 1200));
 
+        // Revised and saved again, and copied out: the same picture goes
+        // out, never the editor's own short name for it.
+        text()->selectAll();
+        text()->copy();
+        QCOMPARE(storedPictures(QGuiApplication::clipboard()->mimeData()->html()), pictures);
+        QVERIFY(!QGuiApplication::clipboard()->mimeData()->html().contains(QLatin1String("folio-stash")));
+        revise();
+        QTest::keyClicks(text(), QStringLiteral(" again"));
+        trigger("DocSave");
+        QVERIFY(storedText().contains(QLatin1String("again")));
+        QCOMPARE(storedPictures(storedText()), pictures);
+        QVERIFY(!storedText().contains(QLatin1String("folio-stash")));
+
         // The export is one file a browser shows the picture from.
         const QString exported = m_folder->file(QStringLiteral("trip.html"));
         m_script->saveFileNames = {exported};

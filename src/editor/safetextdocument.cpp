@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QUrl>
 
 #include <optional>
@@ -85,37 +84,60 @@ QString SafeTextDocument::pictureSource(const QString &name) const
     return m_stash.value(name, name);
 }
 
+namespace {
+
+// Whether `data:` at `at` starts a quoted src attribute's value: src = "data:
+// (the quote is returned in `quote`). Read backwards, so the pictures'
+// own megabytes are passed over by a plain search for "data:".
+bool startsSourceValue(QStringView html, qsizetype at, QChar *quote)
+{
+    qsizetype i = at - 1;
+    if (i < 0 || (html[i] != QLatin1Char('"') && html[i] != QLatin1Char('\'')))
+        return false;
+    *quote = html[i--];
+    while (i >= 0 && html[i].isSpace())
+        --i;
+    if (i < 0 || html[i] != QLatin1Char('='))
+        return false;
+    --i;
+    while (i >= 0 && html[i].isSpace())
+        --i;
+    if (i < 2 || html.mid(i - 2, 3).compare(QLatin1String("src"), Qt::CaseInsensitive) != 0)
+        return false;
+    return i < 3 || !html[i - 3].isLetterOrNumber();
+}
+
+} // namespace
+
 QString SafeTextDocument::stashPictures(const QString &html)
 {
     // Only pictures worth it: a short data: URL costs nothing to parse.
     constexpr qsizetype LargeUrl = 1024;
-    static const QRegularExpression start(QStringLiteral("\\bsrc\\s*=\\s*([\"'])data:"),
-                                          QRegularExpression::CaseInsensitiveOption);
+    const QStringView view(html);
     QString result;
     qsizetype done = 0;
-    qsizetype from = 0;
-    for (;;) {
-        const QRegularExpressionMatch match = start.match(html, from);
-        if (!match.hasMatch())
-            break;
-        const qsizetype valueStart = match.capturedStart(1) + 1;
-        const qsizetype valueEnd = html.indexOf(match.capturedView(1), valueStart);
-        if (valueEnd < 0)
-            break;
-        from = valueEnd + 1;
-        if (valueEnd - valueStart < LargeUrl)
+    for (qsizetype at = view.indexOf(QLatin1String("data:")); at >= 0;
+         at = view.indexOf(QLatin1String("data:"), at + 1)) {
+        QChar quote;
+        if (!startsSourceValue(view, at, &quote))
             continue;
-        result += QStringView(html).mid(done, valueStart - done);
-        // The text engine reads attribute values with entities resolved;
-        // a data: URL holds none that matter but "&amp;".
-        QString url = html.mid(valueStart, valueEnd - valueStart);
-        url.replace(QLatin1String("&amp;"), QLatin1String("&"));
-        result += stashPicture(url);
-        done = valueEnd;
+        const qsizetype end = view.indexOf(quote, at);
+        if (end < 0)
+            break;
+        if (end - at >= LargeUrl) {
+            result += view.mid(done, at - done);
+            // The text engine reads attribute values with entities resolved;
+            // a data: URL holds none that matter but "&amp;".
+            QString url = html.mid(at, end - at);
+            url.replace(QLatin1String("&amp;"), QLatin1String("&"));
+            result += stashPicture(url);
+            done = end;
+        }
+        at = end;
     }
     if (done == 0)
         return html;
-    result += QStringView(html).mid(done);
+    result += view.mid(done);
     return result;
 }
 

@@ -218,6 +218,20 @@ private Q_SLOTS:
         QVERIFY(tooLarge.refusal.contains(QLatin1String("50 MB")));
     }
 
+    // However a page writes its large pictures, the HTML that leaves the
+    // editor holds them as they came.
+    void largePicturesLeaveTheEditorAsTheyCame()
+    {
+        const QString url = QStringLiteral("data:image/jpeg;base64,") + QLatin1String(encode(photo(200, 150), "jpeg").toBase64());
+        HtmlEditor editor;
+        editor.setDocumentHtml(QStringLiteral("<p>a<IMG SRC = '%1' width=20>b<img alt=\"data:x\" src=\"%1\"></p>"
+                                              "<p>data: src=data:</p>").arg(url));
+        const QString html = editor.documentHtml();
+        QCOMPARE(storedPictures(html), QStringList({url, url}));
+        QVERIFY(!html.contains(QLatin1String("folio-stash")));
+        QVERIFY(editor.textEdit()->toPlainText().contains(QLatin1String("data: src=data:")));
+    }
+
     // A picture pasted into a revision is saved into the row as a data: URL
     // of at most 1,600 pixels and shows again when the document is reopened;
     // the search index and the title never see its data.

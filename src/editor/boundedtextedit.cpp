@@ -168,7 +168,7 @@ void BoundedTextEdit::insertPicture(const PreparedPicture &picture)
     }
     // Shown at its own size, or as wide as the page when it is wider.
     QSizeF shown = picture.size;
-    const qreal page = document()->textWidth() - 2 * document()->documentMargin();
+    const qreal page = pageWidth();
     if (page > 0 && shown.width() > page)
         shown = QSizeF(page, shown.height() * page / shown.width());
     QTextImageFormat format;
@@ -176,6 +176,13 @@ void BoundedTextEdit::insertPicture(const PreparedPicture &picture)
     format.setWidth(qRound(shown.width()));
     format.setHeight(qRound(shown.height()));
     textCursor().insertImage(format);
+}
+
+// The width a picture may take without making the text scroll sideways:
+// the page less its margins and the caret beside the picture.
+qreal BoundedTextEdit::pageWidth() const
+{
+    return document()->textWidth() - 2 * document()->documentMargin() - cursorWidth() - 1;
 }
 
 QString BoundedTextEdit::pictureNameAt(int position) const
@@ -206,7 +213,7 @@ bool BoundedTextEdit::setPictureScale(int position, int percent)
         return false;
     qreal width = image.width() * percent / 100.0;
     if (percent <= 0)
-        width = qMax<qreal>(1, document()->textWidth() - 2 * document()->documentMargin());
+        width = qMax<qreal>(1, pageWidth());
     QTextCursor cursor(document());
     cursor.setPosition(position);
     cursor.setPosition(position + 1, QTextCursor::KeepAnchor);

@@ -65,6 +65,7 @@ private:
     bool insertPictureData(const QMimeData *source);
     int pictureAtPoint(const QPoint &viewportPoint) const;
     QImage pictureImage(const QString &name) const;
+    qreal pageWidth() const;
     // The data: URL of a picture's name (the document holds large ones apart).
     QString pictureSource(const QString &name) const;
 

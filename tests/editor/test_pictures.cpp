@@ -207,7 +207,7 @@ private Q_SLOTS:
         QCOMPARE(decodedPicture(turned.picture->dataUrl).size(), QSize(200, 400));
 
         // Broken and oversized input: refused with words, no picture.
-        PictureResult broken = preparePicture(QByteArray("\x89PNG\r\n\x1a\n garbage", 18), QStringLiteral("b.png"));
+        PictureResult broken = preparePicture(QByteArray("\x89PNG\r\n\x1a\n garbage"), QStringLiteral("b.png"));
         QVERIFY(!broken.picture);
         QVERIFY(broken.refusal.contains(QLatin1String("b.png")));
         QFile huge(m_folder->file(QStringLiteral("huge.png")));

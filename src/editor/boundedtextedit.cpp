@@ -301,11 +301,11 @@ QMenu *BoundedTextEdit::pictureMenu(int position)
 void BoundedTextEdit::contextMenuEvent(QContextMenuEvent *event)
 {
     const int position = pictureAtPoint(event->pos());
-    if (position < 0) {
+    if (position < 0 && !m_textMenu) {
         QTextEdit::contextMenuEvent(event);
         return;
     }
-    QMenu *menu = pictureMenu(position);
+    QMenu *menu = position >= 0 ? pictureMenu(position) : m_textMenu(event->pos());
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
 }

@@ -2,6 +2,7 @@
 
 #include <QTextEdit>
 
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -46,6 +47,8 @@ public:
     QMenu *pictureMenu(int position);
 
     void setSaveFilePrompt(std::shared_ptr<SaveFilePrompt> prompt) { m_saveFile = std::move(prompt); }
+    // Builds the pop-up menu for a right click on text (not on a picture).
+    void setTextMenu(std::function<QMenu *(const QPoint &viewportPoint)> make) { m_textMenu = std::move(make); }
 
     // HTML with pictures that point outside the document turned into links
     // showing their address.
@@ -70,6 +73,7 @@ private:
     QString pictureSource(const QString &name) const;
 
     std::shared_ptr<SaveFilePrompt> m_saveFile;
+    std::function<QMenu *(const QPoint &)> m_textMenu;
 };
 
 } // namespace folio

@@ -15,6 +15,7 @@
 #include "editor/fontboxes.h"
 #include "editor/formattingbar.h"
 #include "editor/htmleditor.h"
+#include "editor/spellingoptions.h"
 #include "editor/titlebox.h"
 #include "storage/documentstore.h"
 #include "storage/recoveryfile.h"
@@ -74,6 +75,12 @@ DocumentPane::DocumentPane(AppContext &context, QWidget *parent)
     m_formatting->setColorChooser(m_context.prompts.color);
     m_formatting->setOpenFilePrompt(m_context.prompts.openFile);
     m_editor->setSaveFilePrompt(m_context.prompts.saveFile);
+    m_editor->setCommandRunner([this](const QString &key) { m_formatting->run(key); });
+    m_spelling = new SpellingOptions(m_context.session.programDir(), this);
+    m_editor->setSpellChecker(&m_spelling->checker());
+    m_title->setSpellChecker(&m_spelling->checker());
+    connect(m_spelling, &SpellingOptions::settingsFailed, this, [this](const QString &text) { m_context.notices.failure(text); });
+    connect(m_editor, &HtmlEditor::personalListFailed, this, [this](const QString &text) { m_context.notices.failure(text); });
     connect(m_editor, &HtmlEditor::pictureRefused, this, [this](const QString &text) { m_context.notices.failure(text); });
     connect(m_editor, &HtmlEditor::printFailed, this, [this] { m_context.notices.failure(PrintFailedNotice); });
     connect(&m_context.state, &AppState::documentSelected, this, &DocumentPane::showSelectedDocument);
@@ -205,6 +212,7 @@ void DocumentPane::setEditMode(EditMode mode)
     m_fonts->setEnabled(edit);
     m_editor->setBrowseMode(!edit);
     m_title->setReadOnly(!edit);
+    m_title->setSpellingOn(edit);
     m_saveCancel->setVisible(edit);
     m_formatting->setVisible(edit);
     if (!edit)
@@ -370,6 +378,11 @@ void DocumentPane::printDocument()
 {
     m_editor->setFocus();
     m_editor->printDocument();
+}
+
+void DocumentPane::showSpellingLanguages()
+{
+    m_spelling->showLanguagesDialog(window());
 }
 
 bool DocumentPane::hasUnsavedChanges() const

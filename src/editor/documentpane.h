@@ -18,6 +18,7 @@ enum class SaveOutcome { Stored, Refused };
 class FontBoxes;
 class FormattingBar;
 class HtmlEditor;
+class SpellingOptions;
 class TitleBox;
 
 // The document pane (lower right): the editor cool bar with the save and
@@ -42,6 +43,7 @@ public:
     FormattingBar *formattingBar() const { return m_formatting; }
     FontBoxes &fontBoxes() const { return *m_fonts; }
     EditRecovery &recovery() const { return *m_recovery; }
+    SpellingOptions &spelling() const { return *m_spelling; }
 
     // Reads a document into the pane; a number without a row leaves the
     // pane as it is and returns false. Never replaces an edit.
@@ -60,6 +62,8 @@ public:
     void exportDocument();
     // Prints the shown document, as Ctrl+P in the editing control does.
     void printDocument();
+    // "Spelling Languages..."
+    void showSpellingLanguages();
     // In edit mode with changes the user has not saved.
     bool hasUnsavedChanges() const;
     // The number of the row being revised (0: a new document), while editing.
@@ -113,6 +117,7 @@ private:
     FontBoxes *m_fonts;
     FormattingBar *m_formatting;
     EditRecovery *m_recovery;
+    SpellingOptions *m_spelling;
     QString m_loadedTitle;
     DocNum m_editDoc = 0;     // the row a revision was loaded from; 0 for a new document
     int m_editSession = 0;    // counts the edits begun, so a late answer finds its own edit

@@ -11,6 +11,7 @@ QList<CommandBinding> EditorActions::bindings()
         {QStringLiteral("DocChg"), [this] { m_pane.editDocument(); }},
         {QStringLiteral("DocExport"), [this] { m_pane.exportDocument(); }},
         {QStringLiteral("DocPrt"), [this] { m_pane.printDocument(); }},
+        {QStringLiteral("MnuSpelling"), [this] { m_pane.showSpellingLanguages(); }},
     };
 }
 

@@ -8,6 +8,7 @@
 #include "editor/htmlfontsize.h"
 #include "editor/safetextdocument.h"
 #include "editor/selectionformat.h"
+#include "editor/spellhighlighter.h"
 #include "editor/textformatter.h"
 
 #include <QFontInfo>
@@ -115,6 +116,7 @@ HtmlEditor::HtmlEditor(QWidget *parent)
     connect(m_document, &QTextDocument::modificationChanged, this, &HtmlEditor::reportModification);
     connect(static_cast<BoundedTextEdit *>(m_edit), &BoundedTextEdit::pictureRefused, this,
             &HtmlEditor::pictureRefused);
+    static_cast<BoundedTextEdit *>(m_edit)->setTextMenu([this](const QPoint &point) { return textMenu(point); });
     setBrowseMode(true);
     m_lastCaret = caretState();
 }
@@ -154,6 +156,8 @@ void HtmlEditor::setBrowseMode(bool browse)
     m_browseMode = browse;
     m_edit->setReadOnly(browse);
     m_edit->setTextInteractionFlags(browse ? Qt::TextBrowserInteraction : Qt::TextEditorInteraction);
+    if (m_spelling)
+        m_spelling->setActive(!browse);
 }
 
 void HtmlEditor::setSaveFilePrompt(std::shared_ptr<SaveFilePrompt> prompt)

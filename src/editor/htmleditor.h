@@ -7,9 +7,11 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QKeyEvent;
+class QMenu;
 class QMouseEvent;
 class QTextEdit;
 
@@ -20,6 +22,8 @@ class FontChooser;
 class SafeTextDocument;
 class SaveFilePrompt;
 class SelectionFormat;
+class SpellChecker;
+class SpellHighlighter;
 class TextFormatter;
 class UrlOpener;
 
@@ -89,6 +93,18 @@ public:
 
     QTextEdit *textEdit() const { return m_edit; }
 
+    // Misspelt words are underlined in edit mode (none in browse mode).
+    void setSpellChecker(SpellChecker *checker);
+    SpellHighlighter *spelling() const { return m_spelling; }
+
+    // The pop-up menu of the text ("mnuText") for a right click at
+    // `viewportPoint`: the suggestions for a misspelt word there, "Add to
+    // Dictionary" and "Ignore All" in edit mode, then Cut, Copy, Paste,
+    // Select All and Font as the mode allows. Cut, Copy, Paste and Font run
+    // through `runner` (the formatting bar's commands) when one is set.
+    QMenu *textMenu(const QPoint &viewportPoint);
+    void setCommandRunner(std::function<void(const QString &key)> runner) { m_runner = std::move(runner); }
+
 Q_SIGNALS:
     // A document given to setDocumentHtml() is loaded.
     void documentComplete();
@@ -102,6 +118,8 @@ Q_SIGNALS:
     void printFailed();
     // A picture was not inserted or saved; the text says which and why.
     void pictureRefused(const QString &text);
+    // A word could not be added to the personal word list.
+    void personalListFailed(const QString &text);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -133,6 +151,9 @@ private:
     void noteCaretActivity();
     void announceDisplayChange();
     void reportModification();
+    void addSpellingEntries(QMenu *menu, int position);
+    void replaceWord(int start, int length, const QString &replacement);
+    void runMenuCommand(const QString &key, int id);
 
     QTextEdit *m_edit;
     SafeTextDocument *m_document;
@@ -141,6 +162,8 @@ private:
     std::shared_ptr<UrlOpener> m_urlOpener;
     std::shared_ptr<DocumentPrinter> m_printer;
     std::shared_ptr<FontChooser> m_fontChooser;
+    SpellHighlighter *m_spelling = nullptr;
+    std::function<void(const QString &)> m_runner;
     bool m_browseMode = true;
     bool m_loading = false;
     bool m_reportedModified = false;

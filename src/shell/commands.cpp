@@ -39,6 +39,7 @@ const Definition definitions[] = {
     {"MnuRestoreDb", "Restore from Backup", "", ""},
     {"MnuCheckNewVersion", "&Check New Version", "", ""},
     {"MnuRebuildDb", "Rebuild Database", "", ""},
+    {"MnuSpelling", "&Spelling Languages...", "", ""},
     {"MnuHelp", "&Help", "", "F1"},
     {"MnuBugReport", "&Bug Report", "", ""},
     {"MnuAbout", "&About", "", ""},
@@ -132,7 +133,7 @@ void Commands::populate(QToolBar *folderBar, QToolBar *documentBar, QMenuBar *me
     m_documentMenu = menu(QStringLiteral("hMenuListView"), QStringLiteral("&Document"),
                           {"DocAdd", "DocChg", "DocDel", "DocExport", "", "DocHistory", "MnuDeletedDocs"});
     menu(QStringLiteral("mnuDatabase"), QStringLiteral("&Database"), {"DbCompact", "DbBackup", "MnuRestoreDb"});
-    menu(QStringLiteral("mnuOptions"), QStringLiteral("&Options"), {"MnuCheckNewVersion", "MnuRebuildDb"});
+    menu(QStringLiteral("mnuOptions"), QStringLiteral("&Options"), {"MnuCheckNewVersion", "MnuRebuildDb", "", "MnuSpelling"});
     menu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"), {"MnuHelp", "MnuBugReport", "MnuAbout"});
 }
 

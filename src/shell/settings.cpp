@@ -14,7 +14,11 @@ namespace {
 const QString SectionKey = QStringLiteral("CONFIG");
 const QString VersionKey = QStringLiteral("VERSION");
 const QString HistoryShareKey = QStringLiteral("HISTORYSHARE");
+const QString SpellingKey = QStringLiteral("SPELLING");
+const QString NoSpelling = QStringLiteral("-");
 constexpr int MaxValueLength = 254;  // what a 255-character buffer holds
+// A list of dictionary names is longer than a version.
+constexpr int MaxSpellingLength = 3000;
 
 // Reads a three-character group the lenient way: leading blanks skipped,
 // reading stops at the first non-digit, no digits give 0.
@@ -117,7 +121,7 @@ QString SettingsFile::path() const
     return QDir(m_programDir).filePath(SettingsFileName);
 }
 
-QString SettingsFile::readValue(const QString &key, const QString &defaultValue) const
+QString SettingsFile::readValue(const QString &key, const QString &defaultValue, int maxLength) const
 {
     const QStringList lines = readLines(path()).value_or(QStringList());
     int sectionAt = -1, sectionEnd = 0;
@@ -125,7 +129,7 @@ QString SettingsFile::readValue(const QString &key, const QString &defaultValue)
     if (at < 0)
         return defaultValue;
     const QString &line = lines[at];
-    const QString value = line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed().left(MaxValueLength);
+    const QString value = line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed().left(maxLength);
     const QString decoded = unscrambleSetting(value);
     // An empty or undecodable value counts as missing.
     return decoded.isEmpty() ? defaultValue : decoded;
@@ -133,17 +137,37 @@ QString SettingsFile::readValue(const QString &key, const QString &defaultValue)
 
 QString SettingsFile::readVersion(const QString &defaultVersion) const
 {
-    return readValue(VersionKey, defaultVersion);
+    return readValue(VersionKey, defaultVersion, MaxValueLength);
 }
 
 int SettingsFile::readHistoryShare(int defaultShare) const
 {
     bool ok = false;
-    const int share = readValue(HistoryShareKey, QString()).trimmed().toInt(&ok);
+    const int share = readValue(HistoryShareKey, QString(), MaxValueLength).trimmed().toInt(&ok);
     return ok && share >= 1 && share <= 100 ? share : defaultShare;
 }
 
 bool SettingsFile::writeVersion(const QString &version) const
+{
+    return writeValue(VersionKey, version);
+}
+
+std::optional<QStringList> SettingsFile::readSpellingLanguages() const
+{
+    const QString value = readValue(SpellingKey, QString(), MaxSpellingLength);
+    if (value.isEmpty())
+        return std::nullopt;
+    if (value == NoSpelling)
+        return QStringList();
+    return value.split(QLatin1Char(','), Qt::SkipEmptyParts);
+}
+
+bool SettingsFile::writeSpellingLanguages(const QStringList &names) const
+{
+    return writeValue(SpellingKey, names.isEmpty() ? NoSpelling : names.join(QLatin1Char(',')));
+}
+
+bool SettingsFile::writeValue(const QString &key, const QString &value) const
 {
     bool tooLarge = false;
     QStringList lines = readLines(path(), &tooLarge).value_or(QStringList{QString()});
@@ -153,9 +177,9 @@ bool SettingsFile::writeVersion(const QString &version) const
         return false;
     }
     const QString section = scrambleSetting(SectionKey);
-    const QString entry = scrambleSetting(VersionKey) + QLatin1Char('=') + scrambleSetting(version);
+    const QString entry = scrambleSetting(key) + QLatin1Char('=') + scrambleSetting(value);
     int sectionAt = -1, sectionEnd = 0;
-    const int at = findKey(lines, section, scrambleSetting(VersionKey), &sectionAt, &sectionEnd);
+    const int at = findKey(lines, section, scrambleSetting(key), &sectionAt, &sectionEnd);
     // The text after the last line break is the last element: empty when
     // the file ends with a line break (or is new). A line added ends with one.
     if (at < 0 && !lines.last().isEmpty())

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace folio {
 
@@ -32,11 +35,16 @@ public:
     // Writes the version, keeping any other lines of the file. Returns false
     // when the file cannot be written (the caller carries on).
     bool writeVersion(const QString &version) const;
+    // The spelling dictionaries the user chose (key SPELLING; an empty list
+    // when the user chose none), or nothing when never chosen.
+    std::optional<QStringList> readSpellingLanguages() const;
+    bool writeSpellingLanguages(const QStringList &names) const;
 
     QString path() const;
 
 private:
-    QString readValue(const QString &key, const QString &defaultValue) const;
+    QString readValue(const QString &key, const QString &defaultValue, int maxLength) const;
+    bool writeValue(const QString &key, const QString &value) const;
 
     QString m_programDir;
 };

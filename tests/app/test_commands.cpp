@@ -74,7 +74,7 @@ private Q_SLOTS:
             {"&Document", {"Add Document", "Revise Document", "Delete Document", "Export Document", "",
                            "Document History...", "Deleted Documents..."}},
             {"&Database", {"Compact Database", "Data Backup", "Restore from Backup"}},
-            {"&Options", {"&Check New Version", "Rebuild Database"}},
+            {"&Options", {"&Check New Version", "Rebuild Database", "", "&Spelling Languages..."}},
             {"&Help", {"&Help", "&Bug Report", "&About"}},
         };
         const QList<QAction *> menus = m_window->menuBar()->actions();
@@ -93,7 +93,7 @@ private Q_SLOTS:
         QCOMPARE(documentMenu->actions().at(2), m_window->findChild<QAction *>(QStringLiteral("DocDel")));
         QCOMPARE(m_window->findChildren<QAction *>(QStringLiteral("DocDel")).size(), 1);
         for (const char *name : {"MnuRestoreDb", "MnuCheckNewVersion", "MnuRebuildDb", "MnuHelp", "MnuBugReport",
-                                 "MnuAbout", "DocHistory", "MnuDeletedDocs"})
+                                 "MnuAbout", "DocHistory", "MnuDeletedDocs", "MnuSpelling"})
             QVERIFY2(m_window->findChild<QAction *>(QLatin1String(name)), name);
     }
 
@@ -134,7 +134,7 @@ private Q_SLOTS:
         m_window->state().setBusy(true);
         for (const QString &key : all) {
             const bool stays = key == "DocPrt" || key == "MnuHelp" || key == "MnuBugReport" || key == "MnuAbout"
-                || key == "MnuCheckNewVersion";
+                || key == "MnuCheckNewVersion" || key == "MnuSpelling";
             QVERIFY2(stays ? enabledEverywhere(qPrintable(key)) : disabledEverywhere(qPrintable(key)), qPrintable(key));
         }
         m_window->state().setBusy(false);

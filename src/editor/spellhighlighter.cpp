@@ -1,0 +1,219 @@
+#include "editor/spellhighlighter.h"
+
+#include "editor/spellchecker.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+
+namespace folio {
+
+namespace {
+
+// A change this small is checked at once: typing sees its marks without
+// waiting for the next slice.
+constexpr int ImmediateBlocks = 3;
+constexpr int ImmediateCharacters = 5000;
+// Words checked between two looks at the clock.
+constexpr int WordsPerClockCheck = 64;
+
+// Which checking pass a block's marks belong to.
+class CheckedMark : public QTextBlockUserData
+{
+public:
+    explicit CheckedMark(int generation) : generation(generation) {}
+    int generation;
+};
+
+} // namespace
+
+SpellHighlighter::SpellHighlighter(QTextEdit &edit, SpellChecker &checker, QObject *parent)
+    : QObject(parent)
+    , m_edit(edit)
+    , m_checker(checker)
+{
+    m_markFormat.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
+    m_markFormat.setUnderlineColor(Qt::red);
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(0);
+    connect(&m_timer, &QTimer::timeout, this, &SpellHighlighter::runSlice);
+    connect(&m_checker, &SpellChecker::changed, this, &SpellHighlighter::recheckAll);
+    // What comes on screen is checked first.
+    connect(m_edit.verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (m_active && !m_timer.isActive() && nextVisibleUnchecked().isValid())
+            m_timer.start();
+    });
+}
+
+void SpellHighlighter::setActive(bool active)
+{
+    if (active == m_active && m_document == m_edit.document())
+        return;
+    clearMarks();
+    m_active = active;
+    followDocument();
+    if (m_active)
+        recheckAll();
+}
+
+// The edit may be given another document; the marks follow the one shown.
+void SpellHighlighter::followDocument()
+{
+    if (m_document)
+        disconnect(m_document, nullptr, this, nullptr);
+    m_document = m_edit.document();
+    connect(m_document, &QTextDocument::contentsChange, this, &SpellHighlighter::noteChange);
+}
+
+void SpellHighlighter::recheckAll()
+{
+    ++m_generation;
+    m_scanFrom = 0;
+    m_progress = {};
+    if (m_active && m_checker.isActive())
+        m_timer.start();
+    else
+        clearMarks();
+}
+
+void SpellHighlighter::noteChange(int position, int removed, int added)
+{
+    Q_UNUSED(removed);
+    if (!m_active || !m_checker.isActive())
+        return;
+    QTextDocument *doc = m_document;
+    const QTextBlock first = doc->findBlock(position);
+    const QTextBlock last = doc->findBlock(position + added);
+    int blocks = 0;
+    int characters = 0;
+    for (QTextBlock b = first; b.isValid(); b = b.next()) {
+        if (auto *mark = static_cast<CheckedMark *>(b.userData()))
+            mark->generation = 0;
+        ++blocks;
+        characters += b.length();
+        if (b == last)
+            break;
+    }
+    if (m_progress.blockNumber >= first.blockNumber())
+        m_progress = {};
+    m_scanFrom = qMin(m_scanFrom, first.position());
+    if (blocks <= ImmediateBlocks && characters <= ImmediateCharacters) {
+        QElapsedTimer clock;
+        clock.start();
+        for (QTextBlock b = first; b.isValid(); b = b.next()) {
+            checkBlock(b, clock, std::numeric_limits<qint64>::max());
+            if (b == last)
+                break;
+        }
+    }
+    m_timer.start();
+}
+
+bool SpellHighlighter::isChecked(const QTextBlock &block) const
+{
+    const auto *mark = static_cast<const CheckedMark *>(block.userData());
+    return mark && mark->generation == m_generation;
+}
+
+QTextBlock SpellHighlighter::nextVisibleUnchecked() const
+{
+    const QAbstractTextDocumentLayout *layout = m_document->documentLayout();
+    const int top = m_edit.verticalScrollBar()->value();
+    const int bottom = top + m_edit.viewport()->height();
+    QTextBlock block = m_edit.cursorForPosition(QPoint(0, 0)).block();
+    for (; block.isValid(); block = block.next()) {
+        if (layout->blockBoundingRect(block).top() > bottom)
+            break;
+        if (!isChecked(block))
+            return block;
+    }
+    return {};
+}
+
+QTextBlock SpellHighlighter::nextUnchecked()
+{
+    QTextBlock block = m_document->findBlock(m_scanFrom);
+    while (block.isValid() && isChecked(block))
+        block = block.next();
+    m_scanFrom = block.isValid() ? block.position() : m_document->characterCount();
+    return block;
+}
+
+void SpellHighlighter::runSlice()
+{
+    if (!m_active || !m_checker.isActive() || !m_document)
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < SliceMilliseconds) {
+        QTextBlock block = nextVisibleUnchecked();
+        if (!block.isValid())
+            block = nextUnchecked();
+        if (!block.isValid())
+            return;  // all checked
+        if (!checkBlock(block, clock, SliceMilliseconds))
+            break;
+    }
+    m_timer.start();
+}
+
+bool SpellHighlighter::checkBlock(const QTextBlock &block, const QElapsedTimer &clock, qint64 budget)
+{
+    if (m_progress.blockNumber != block.blockNumber())
+        m_progress = {block.blockNumber(), 0, {}};
+    const QString text = block.text();
+    const QList<WordSpan> words = checkableWords(text);
+    for (int i = m_progress.nextWord; i < words.size(); ++i) {
+        if (i > m_progress.nextWord && i % WordsPerClockCheck == 0 && clock.elapsed() >= budget) {
+            m_progress.nextWord = i;
+            return false;
+        }
+        const WordSpan &w = words[i];
+        if (!m_checker.isCorrect(text.mid(w.start, w.length)))
+            m_progress.marks.append({w.start, w.length, m_markFormat});
+    }
+    applyMarks(block, m_progress.marks);
+    QTextBlock(block).setUserData(new CheckedMark(m_generation));
+    m_progress = {};
+    return true;
+}
+
+void SpellHighlighter::applyMarks(const QTextBlock &block, const QList<QTextLayout::FormatRange> &marks)
+{
+    QTextLayout *layout = block.layout();
+    if (!layout || layout->formats() == marks)
+        return;
+    layout->setFormats(marks);
+    m_document->markContentsDirty(block.position(), block.length());
+}
+
+void SpellHighlighter::clearMarks()
+{
+    m_timer.stop();
+    m_progress = {};
+    if (!m_document)
+        return;
+    for (QTextBlock b = m_document->begin(); b.isValid(); b = b.next()) {
+        if (!b.userData())
+            continue;  // never checked: no marks
+        QTextBlock(b).setUserData(nullptr);
+        applyMarks(b, {});
+    }
+}
+
+WordSpan SpellHighlighter::misspeltWordAt(int position) const
+{
+    if (!m_checker.isActive() || !m_document)
+        return {};
+    const QTextBlock block = m_document->findBlock(position);
+    const int offset = position - block.position();
+    for (const WordSpan &w : m_checker.misspeltWords(block.text())) {
+        if (offset >= w.start && offset <= w.start + w.length)
+            return {block.position() + w.start, w.length};
+    }
+    return {};
+}
+
+} // namespace folio

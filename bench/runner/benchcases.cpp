@@ -19,6 +19,7 @@ QList<BenchCase> benchCases()
         {QStringLiteral("switch"), measureFolderSwitch},
         {QStringLiteral("document"), measureDocumentOpenSave},
         {QStringLiteral("pictures"), measurePictures},
+        {QStringLiteral("spelling"), measureSpelling},
         {QStringLiteral("pages"), measureHostilePages},
         {QStringLiteral("history"), measureHistory},
         {QStringLiteral("search"), measureSearch},

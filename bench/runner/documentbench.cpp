@@ -5,6 +5,7 @@
 #include "editor/editrecovery.h"
 #include "editor/htmleditor.h"
 #include "editor/picturedata.h"
+#include "editor/spellhighlighter.h"
 #include "editor/titlebox.h"
 #include "shell/appstate.h"
 #include "runner/benchsession.h"
@@ -465,6 +466,141 @@ void measurePictures(BenchSession &session, ResultTable &table)
     } catch (const std::exception &e) {
         table.add(BenchRow::failed("pictures-open-paint", QStringLiteral("open a document with pictures, first paint"),
                                    QString::fromUtf8(e.what()), paintGoal));
+    }
+    emptyEditor(window);
+}
+
+} // namespace folio::bench
+
+namespace folio::bench {
+
+namespace {
+
+constexpr int SpellingRevisions = 3;
+constexpr int SpellingTypingRuns = 200;
+constexpr qsizetype PasteBytes = 10 << 20;
+
+struct LoopWatch
+{
+    double longestStall = 0;
+    double finishedAfter = -1;
+};
+
+// Runs the event loop until `done` holds, a 1 ms timer marking each moment
+// the loop was free; the longest gap between them is the stall.
+template<typename Done>
+LoopWatch watchLoopUntil(Done done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    LoopWatch watch;
+    double lastFree = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const double now = msSince(clock);
+        watch.longestStall = std::max(watch.longestStall, now - lastFree);
+        lastFree = now;
+    });
+    tick.start();
+    const QDeadlineTimer deadline(LoopTimeoutMs);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (!done())
+        throw std::runtime_error("the spelling check did not finish within a minute");
+    watch.finishedAfter = msSince(clock);
+    return watch;
+}
+
+// Pasted plain text as a user's notes would be: English words with some
+// misspelt, in paragraphs.
+QString pasteText(qsizetype bytes)
+{
+    static const QStringList words = {"the", "notes", "of", "meeting", "wrold", "about", "plans", "recieve",
+                                      "for", "next", "year", "and", "budgett", "with", "people", "working"};
+    QString text;
+    text.reserve(bytes + 100);
+    QRandomGenerator random(7);
+    while (text.size() < bytes) {
+        for (int i = 0; i < 60; ++i)
+            text += words.at(int(random.bounded(words.size()))) + QLatin1Char(' ');
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+} // namespace
+
+void measureSpelling(BenchSession &session, ResultTable &table)
+{
+    const QList<Goal> stallGoal{Goal::below(50, QStringLiteral("≤ 50 ms"))};
+    const QList<Goal> typingGoal{Goal::below(16, QStringLiteral("< 16 ms (one frame)"))};
+    MainWindow &window = session.window();
+    const Manifest &m = session.manifest();
+    HtmlEditor *editor = window.documentPane().editor();
+    QTextEdit *text = editor->textEdit();
+    const QString size = QStringLiteral("%1 MB HTML").arg(double(m.oneMegabyteBytes) / (1024 * 1024), 0, 'f', 2);
+    try {
+        if (m.oneMegabyteDocument == 0)
+            throw std::runtime_error("the base has no 1 MB document");
+        QList<double> stalls, wholes;
+        for (int i = 0; i < session.runsPerRound(SpellingRevisions); ++i) {
+            loadIntoPane(window, m.oneMegabyteDocument);
+            QCoreApplication::processEvents();
+            beginRevision(window, m.oneMegabyteDocument);
+            const LoopWatch watch = watchLoopUntil([&] { return editor->spelling()->isIdle(); });
+            stalls.append(watch.longestStall);
+            wholes.append(watch.finishedAfter);
+            if (i + 1 < session.runsPerRound(SpellingRevisions))
+                window.documentPane().cancelEditing();
+        }
+        table.add(BenchRow::measured("spelling-revise-stall",
+                                     QStringLiteral("revise 1 MB, longest event-loop stall while spelling is checked"),
+                                     size, stalls, stallGoal));
+        table.add(BenchRow::measured("spelling-revise-whole", QStringLiteral("revise 1 MB, whole text checked after"),
+                                     size, wholes));
+
+        // Typing into a word in the middle: the word turns misspelt, its
+        // block gets a mark and is laid out again.
+        QTextCursor middle(text->document());
+        middle.setPosition(text->document()->characterCount() / 2);
+        middle.movePosition(QTextCursor::EndOfWord);
+        text->setTextCursor(middle);
+        text->setFocus();
+        QElapsedTimer clock;
+        clock.start();
+        PaintWatch paint(text->viewport(), clock);
+        QList<double> keys;
+        for (int i = 0; i < session.runsPerRound(SpellingTypingRuns); ++i)
+            keys.append(typeThroughEventLoop(text, paint, clock));
+        window.documentPane().cancelEditing();
+        table.add(BenchRow::measured("spelling-type-1mb", QStringLiteral("type into a word, spelling on"), size, keys,
+                                     typingGoal));
+
+        // A 10 MB paste at the end of the revision: the paste itself is the
+        // text engine's; the checking after it must leave the window alive.
+        const QString pasted = pasteText(PasteBytes);
+        beginRevision(window, m.oneMegabyteDocument);
+        QTextCursor end(text->document());
+        end.movePosition(QTextCursor::End);
+        text->setTextCursor(end);
+        QElapsedTimer pasteClock;
+        pasteClock.start();
+        text->insertPlainText(pasted);
+        const double pasteMs = msSince(pasteClock);
+        const LoopWatch watch = watchLoopUntil([&] { return editor->spelling()->isIdle(); });
+        window.documentPane().cancelEditing();
+        const QString pasteSize = QStringLiteral("10 MB plain text, pasted in %1 ms").arg(pasteMs, 0, 'f', 0);
+        table.add(BenchRow::measured("spelling-paste-stall",
+                                     QStringLiteral("paste 10 MB, longest event-loop stall while it is checked"),
+                                     pasteSize, {watch.longestStall}, stallGoal));
+        table.add(BenchRow::measured("spelling-paste-whole", QStringLiteral("paste 10 MB, whole text checked after"),
+                                     pasteSize, {watch.finishedAfter}));
+    } catch (const std::exception &e) {
+        table.add(BenchRow::failed("spelling-revise-stall",
+                                   QStringLiteral("revise 1 MB, longest event-loop stall while spelling is checked"),
+                                   QString::fromUtf8(e.what()), stallGoal));
     }
     emptyEditor(window);
 }

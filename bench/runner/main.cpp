@@ -152,7 +152,7 @@ int main(int argc, char **argv)
         {"seed", "Seed the base was generated with.", "number", "1"},
         {"data-root", "Folder that holds the bases.", "folder", "bench/data"},
         {"base", "A generated base folder (instead of preset and seed).", "folder"},
-        {"only", "Comma-separated areas: startup, tree, expand, switch, document, pictures, pages, history, search, file.", "names"},
+        {"only", "Comma-separated areas: startup, tree, expand, switch, document, pictures, spelling, pages, history, search, file.", "names"},
         {"rounds", "Rounds of every row, interleaved (a verdict needs at least 5).", "number", "5"},
         {"program", "The foliokeeper executable the start-up rows start.", "file"},
         {"explore-open", "Instead of the rows: ways to show a 1 MB page, on a plain text edit."},

@@ -18,6 +18,9 @@ constexpr int ImmediateBlocks = 3;
 constexpr int ImmediateCharacters = 5000;
 // Words checked between two looks at the clock.
 constexpr int WordsPerClockCheck = 64;
+// While the user types, the rest of the text waits: a keystroke should not
+// queue behind a slice of checking.
+constexpr int TypingPauseMs = 150;
 
 // Which checking pass a block's marks belong to.
 class CheckedMark : public QTextBlockUserData
@@ -37,13 +40,12 @@ SpellHighlighter::SpellHighlighter(QTextEdit &edit, SpellChecker &checker, QObje
     m_markFormat.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
     m_markFormat.setUnderlineColor(Qt::red);
     m_timer.setSingleShot(true);
-    m_timer.setInterval(0);
     connect(&m_timer, &QTimer::timeout, this, &SpellHighlighter::runSlice);
     connect(&m_checker, &SpellChecker::changed, this, &SpellHighlighter::recheckAll);
     // What comes on screen is checked first.
     connect(m_edit.verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        if (m_active && !m_timer.isActive() && nextVisibleUnchecked().isValid())
-            m_timer.start();
+        if (m_active && !m_timer.isActive() && !visibleUnchecked().isEmpty())
+            m_timer.start(0);
     });
 }
 
@@ -73,7 +75,7 @@ void SpellHighlighter::recheckAll()
     m_scanFrom = 0;
     m_progress = {};
     if (m_active && m_checker.isActive())
-        m_timer.start();
+        m_timer.start(0);
     else
         clearMarks();
 }
@@ -108,7 +110,7 @@ void SpellHighlighter::noteChange(int position, int removed, int added)
                 break;
         }
     }
-    m_timer.start();
+    m_timer.start(TypingPauseMs);
 }
 
 bool SpellHighlighter::isChecked(const QTextBlock &block) const
@@ -117,19 +119,18 @@ bool SpellHighlighter::isChecked(const QTextBlock &block) const
     return mark && mark->generation == m_generation;
 }
 
-QTextBlock SpellHighlighter::nextVisibleUnchecked() const
+QList<QTextBlock> SpellHighlighter::visibleUnchecked() const
 {
+    QList<QTextBlock> blocks;
     const QAbstractTextDocumentLayout *layout = m_document->documentLayout();
-    const int top = m_edit.verticalScrollBar()->value();
-    const int bottom = top + m_edit.viewport()->height();
-    QTextBlock block = m_edit.cursorForPosition(QPoint(0, 0)).block();
-    for (; block.isValid(); block = block.next()) {
+    const int bottom = m_edit.verticalScrollBar()->value() + m_edit.viewport()->height();
+    for (QTextBlock block = m_edit.cursorForPosition(QPoint(0, 0)).block(); block.isValid(); block = block.next()) {
         if (layout->blockBoundingRect(block).top() > bottom)
             break;
         if (!isChecked(block))
-            return block;
+            blocks.append(block);
     }
-    return {};
+    return blocks;
 }
 
 QTextBlock SpellHighlighter::nextUnchecked()
@@ -147,16 +148,15 @@ void SpellHighlighter::runSlice()
         return;
     QElapsedTimer clock;
     clock.start();
+    QList<QTextBlock> visible = visibleUnchecked();
     while (clock.elapsed() < SliceMilliseconds) {
-        QTextBlock block = nextVisibleUnchecked();
-        if (!block.isValid())
-            block = nextUnchecked();
+        const QTextBlock block = !visible.isEmpty() ? visible.takeFirst() : nextUnchecked();
         if (!block.isValid())
             return;  // all checked
         if (!checkBlock(block, clock, SliceMilliseconds))
             break;
     }
-    m_timer.start();
+    m_timer.start(0);
 }
 
 bool SpellHighlighter::checkBlock(const QTextBlock &block, const QElapsedTimer &clock, qint64 budget)
@@ -185,8 +185,55 @@ void SpellHighlighter::applyMarks(const QTextBlock &block, const QList<QTextLayo
     QTextLayout *layout = block.layout();
     if (!layout || layout->formats() == marks)
         return;
-    layout->setFormats(marks);
+    if (relayoutInPlace(*layout, marks)) {
+        Q_EMIT m_document->documentLayout()->update(m_document->documentLayout()->blockBoundingRect(block));
+        return;
+    }
+    // The block broke differently: the document lays it out again (which
+    // costs a pass over the blocks after it).
     m_document->markContentsDirty(block.position(), block.length());
+}
+
+// New formats clear a layout's lines. An underline changes neither the
+// glyphs nor their widths, so the lines are made again exactly where and
+// as wide as they were, and the document's layout stays as it is; a mark
+// then costs one block, not a pass over the rest of the document. False
+// when the lines did not come out as before.
+bool SpellHighlighter::relayoutInPlace(QTextLayout &layout, const QList<QTextLayout::FormatRange> &marks)
+{
+    struct Shape
+    {
+        qreal width;
+        QPointF position;
+        bool leadingIncluded;
+        int start;
+        int length;
+    };
+    QList<Shape> shapes;
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        shapes.append({line.width(), line.position(), line.leadingIncluded(), line.textStart(), line.textLength()});
+    }
+    layout.setFormats(marks);
+    if (shapes.isEmpty())
+        return true;  // not laid out yet: the document's layout takes the marks along
+    layout.beginLayout();
+    bool same = true;
+    for (const Shape &shape : std::as_const(shapes)) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid()) {
+            same = false;
+            break;
+        }
+        line.setLeadingIncluded(shape.leadingIncluded);
+        line.setLineWidth(shape.width);
+        line.setPosition(shape.position);
+        same = same && line.textStart() == shape.start && line.textLength() == shape.length;
+    }
+    if (same && layout.createLine().isValid())
+        same = false;
+    layout.endLayout();
+    return same;
 }
 
 void SpellHighlighter::clearMarks()

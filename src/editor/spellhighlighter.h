@@ -56,12 +56,13 @@ private:
     void recheckAll();
     void runSlice();
     bool isChecked(const QTextBlock &block) const;
-    QTextBlock nextVisibleUnchecked() const;
+    QList<QTextBlock> visibleUnchecked() const;
     QTextBlock nextUnchecked();
     // Checks the block's words from the saved progress on; false when the
     // time ran out first (the progress is kept).
     bool checkBlock(const QTextBlock &block, const QElapsedTimer &clock, qint64 budget);
     void applyMarks(const QTextBlock &block, const QList<QTextLayout::FormatRange> &marks);
+    static bool relayoutInPlace(QTextLayout &layout, const QList<QTextLayout::FormatRange> &marks);
     void clearMarks();
 
     QTextEdit &m_edit;

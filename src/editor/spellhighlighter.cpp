@@ -189,37 +189,44 @@ void SpellHighlighter::applyMarks(const QTextBlock &block, const QList<QTextLayo
         Q_EMIT m_document->documentLayout()->update(m_document->documentLayout()->blockBoundingRect(block));
         return;
     }
-    // The block broke differently: the document lays it out again (which
-    // costs a pass over the blocks after it).
+    // The block's size changes: the document lays it out again (which costs
+    // a pass over the blocks after it).
     m_document->markContentsDirty(block.position(), block.length());
 }
 
-// New formats clear a layout's lines. An underline changes neither the
-// glyphs nor their widths, so the lines are made again exactly where and
-// as wide as they were, and the document's layout stays as it is; a mark
-// then costs one block, not a pass over the rest of the document. False
-// when the lines did not come out as before.
-bool SpellHighlighter::relayoutInPlace(QTextLayout &layout, const QList<QTextLayout::FormatRange> &marks)
+namespace {
+
+struct LineShape
 {
-    struct Shape
-    {
-        qreal width;
-        QPointF position;
-        bool leadingIncluded;
-        int start;
-        int length;
-    };
-    QList<Shape> shapes;
-    for (int i = 0; i < layout.lineCount(); ++i) {
-        const QTextLine line = layout.lineAt(i);
-        shapes.append({line.width(), line.position(), line.leadingIncluded(), line.textStart(), line.textLength()});
+    qreal width;
+    qreal height;
+    QPointF position;
+    bool leadingIncluded;
+    int start;
+    int length;
+};
+
+// Lays out `line` to end where it ended before: marks split the text into
+// pieces shaped apart, which can move a line end by a word; a width a
+// little off the page's then gives the old end back.
+void keepLineEnd(QTextLine &line, const LineShape &shape)
+{
+    qreal low = shape.width * 0.8;
+    qreal high = shape.width * 1.25;
+    for (int step = 0; step < 12 && line.textLength() != shape.length; ++step) {
+        const qreal width = (low + high) / 2;
+        line.setLineWidth(width);
+        (line.textLength() < shape.length ? low : high) = width;
     }
-    layout.setFormats(marks);
-    if (shapes.isEmpty())
-        return true;  // not laid out yet: the document's layout takes the marks along
+}
+
+// Makes the lines again where and as wide as they were; with `keepEnds`
+// each ends where it did. False when the block would change its size.
+bool makeLines(QTextLayout &layout, const QList<LineShape> &shapes, bool keepEnds)
+{
     layout.beginLayout();
     bool same = true;
-    for (const Shape &shape : std::as_const(shapes)) {
+    for (const LineShape &shape : shapes) {
         QTextLine line = layout.createLine();
         if (!line.isValid()) {
             same = false;
@@ -227,13 +234,36 @@ bool SpellHighlighter::relayoutInPlace(QTextLayout &layout, const QList<QTextLay
         }
         line.setLeadingIncluded(shape.leadingIncluded);
         line.setLineWidth(shape.width);
+        if (keepEnds && line.textStart() == shape.start)
+            keepLineEnd(line, shape);
         line.setPosition(shape.position);
-        same = same && line.textStart() == shape.start && line.textLength() == shape.length;
+        same = same && qAbs(line.height() - shape.height) < 0.01;
     }
     if (same && layout.createLine().isValid())
         same = false;
     layout.endLayout();
     return same;
+}
+
+} // namespace
+
+// New formats clear a layout's lines. An underline changes neither the
+// glyphs nor their heights, so the lines are made again at the same places
+// and widths; as long as they come out as many and as high as before, the
+// document's layout stays as it is, and a mark costs one block, not a pass
+// over the rest of the document. False when the block's size would change.
+bool SpellHighlighter::relayoutInPlace(QTextLayout &layout, const QList<QTextLayout::FormatRange> &marks)
+{
+    QList<LineShape> shapes;
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        shapes.append({line.width(), line.height(), line.position(), line.leadingIncluded(), line.textStart(),
+                       line.textLength()});
+    }
+    layout.setFormats(marks);
+    if (shapes.isEmpty())
+        return true;  // not laid out yet: the document's layout takes the marks along
+    return makeLines(layout, shapes, false) || makeLines(layout, shapes, true);
 }
 
 void SpellHighlighter::clearMarks()

@@ -63,6 +63,17 @@ QStringList markedWords(const QTextEdit &edit)
     return result;
 }
 
+// Where each line of the document starts.
+QList<int> lineStarts(const QTextEdit &edit)
+{
+    QList<int> starts;
+    for (QTextBlock b = edit.document()->begin(); b.isValid(); b = b.next()) {
+        for (int i = 0; i < b.layout()->lineCount(); ++i)
+            starts << b.position() + b.layout()->lineAt(i).textStart();
+    }
+    return starts;
+}
+
 QAction *menuEntry(QMenu *menu, const QString &name)
 {
     return menu->findChild<QAction *>(name);
@@ -164,8 +175,10 @@ private Q_SLOTS:
         const QString html = QStringLiteral("<p>A <b>hosue</b> and a Katze.</p><p>Wrold 2nd NASA</p>");
         Editing e = editing(html, {"en_US", "de_TEST"});
         const QString stored = e.editor->documentHtml();
+        const QList<int> lines = lineStarts(e.edit());
         QTRY_VERIFY(e.editor->spelling()->isIdle());
         QCOMPARE(markedWords(e.edit()), QStringList({"hosue", "Wrold"}));
+        QCOMPARE(lineStarts(e.edit()), lines);  // a mark moves no line
         QCOMPARE(e.editor->documentHtml(), stored);
         QVERIFY(!e.editor->isModified());
 

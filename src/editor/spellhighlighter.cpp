@@ -122,6 +122,12 @@ bool SpellHighlighter::isChecked(const QTextBlock &block) const
 QList<QTextBlock> SpellHighlighter::visibleUnchecked() const
 {
     QList<QTextBlock> blocks;
+    // Finding what is on screen would lay out the text up to it at once;
+    // while the text engine still lays out a long text in slices of its own,
+    // checking goes on from the top.
+    const QTextLayout *last = m_document->lastBlock().layout();
+    if (!last || last->lineCount() == 0)
+        return blocks;
     const QAbstractTextDocumentLayout *layout = m_document->documentLayout();
     const int bottom = m_edit.verticalScrollBar()->value() + m_edit.viewport()->height();
     for (QTextBlock block = m_edit.cursorForPosition(QPoint(0, 0)).block(); block.isValid(); block = block.next()) {

@@ -2,10 +2,17 @@
 
 #include "editor/spellchecker.h"
 
-#include <QInputMethodEvent>
-#include <QTextCharFormat>
+#include <QPainter>
+#include <QPainterPath>
 
 namespace folio {
+
+namespace {
+
+// The line edit's cursor rectangle starts this far left of the cursor.
+constexpr int CursorRectPadding = 5;
+
+} // namespace
 
 TitleBox::TitleBox(QWidget *parent)
     : QLineEdit(parent)
@@ -57,29 +64,35 @@ void TitleBox::updateSpellingMarks()
     QList<WordSpan> marks;
     if (m_spellingOn && m_checker)
         marks = m_checker->misspeltWords(text());
-    if (marks != m_marks)
-        showMarks(marks);
+    if (marks != m_marks) {
+        m_marks = marks;
+        update();
+    }
 }
 
-// A line edit takes extra formats for its text only from an input method:
-// an event with no text to insert that carries just the formats, placed
-// relative to the cursor, changes nothing else.
-void TitleBox::showMarks(const QList<WordSpan> &marks)
+// A line edit keeps its text layout to itself, so the marks are drawn over
+// it: the text's left end is found from the cursor's place on screen.
+void TitleBox::paintEvent(QPaintEvent *event)
 {
-    m_marks = marks;
-    QTextCharFormat format;
-    format.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
-    format.setUnderlineColor(Qt::red);
-    QList<QInputMethodEvent::Attribute> attributes;
-    for (const WordSpan &w : marks)
-        attributes.append({QInputMethodEvent::TextFormat, w.start - cursorPosition(), w.length, format});
-    QInputMethodEvent event(QString(), attributes);
-    const bool readOnly = isReadOnly();
-    if (readOnly)
-        setReadOnly(false);  // a read-only box ignores input method events
-    inputMethodEvent(&event);
-    if (readOnly)
-        setReadOnly(true);
+    QLineEdit::paintEvent(event);
+    if (m_marks.isEmpty())
+        return;
+    const QString shown = text();
+    const QFontMetricsF metrics(font());
+    const qreal origin = cursorRect().x() + CursorRectPadding - metrics.horizontalAdvance(shown.left(cursorPosition()));
+    const qreal y = (height() + metrics.height()) / 2 - metrics.descent() + 2;
+    QPainter painter(this);
+    painter.setClipRect(contentsRect().marginsRemoved(textMargins()));
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::red, 1));
+    for (const WordSpan &w : std::as_const(m_marks)) {
+        const qreal left = origin + metrics.horizontalAdvance(shown.left(w.start));
+        const qreal right = origin + metrics.horizontalAdvance(shown.left(w.start + w.length));
+        QPainterPath wave(QPointF(left, y));
+        for (qreal x = left; x < right; x += 2)
+            wave.lineTo(x + 2, y + ((int(x - left) / 2) % 2 ? -1.5 : 1.5));
+        painter.drawPath(wave);
+    }
 }
 
 } // namespace folio

@@ -21,8 +21,8 @@ public:
     // Appends text as typed, keeping the length rule.
     void appendText(const QString &text);
 
-    // Misspelt words are underlined while spelling is on and the box can
-    // be edited; the marks are drawn only, never part of the text.
+    // Misspelt words get a wavy underline while spelling is on; the marks
+    // are drawn only, never part of the text.
     void setSpellChecker(SpellChecker *checker);
     void setSpellingOn(bool on);
     // The words underlined now.
@@ -30,11 +30,11 @@ public:
 
 protected:
     void focusOutEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void applyLengthRule();
     void updateSpellingMarks();
-    void showMarks(const QList<WordSpan> &marks);
 
     SpellChecker *m_checker = nullptr;
     bool m_spellingOn = false;

@@ -74,6 +74,19 @@ QList<int> lineStarts(const QTextEdit &edit)
     return starts;
 }
 
+// The wavy underline is red; nothing else in a plain line edit is.
+bool hasRedPixels(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 180 && c.green() < 90 && c.blue() < 90)
+                return true;
+        }
+    }
+    return false;
+}
+
 QAction *menuEntry(QMenu *menu, const QString &name)
 {
     return menu->findChild<QAction *>(name);
@@ -320,6 +333,7 @@ private Q_SLOTS:
         QTest::keyClicks(pane->titleBox(), "Katze and wrold");
         QCOMPARE(pane->titleBox()->spellingMarks(), QList<WordSpan>({{0, 5}, {10, 5}}));
         QCOMPARE(pane->titleBox()->text(), QStringLiteral("Katze and wrold"));
+        QVERIFY(hasRedPixels(pane->titleBox()->grab().toImage()));
 
         SpellingDialog *dialog = pane->spelling().showLanguagesDialog(pane);
         auto *list = dialog->findChild<QListWidget *>("lstLanguages");
@@ -338,6 +352,7 @@ private Q_SLOTS:
 
         pane->cancelEditing();
         QCOMPARE(pane->titleBox()->spellingMarks(), QList<WordSpan>());
+        QVERIFY(!hasRedPixels(pane->titleBox()->grab().toImage()));
         qunsetenv("FOLIO_HUNSPELL_PATH");
 
         const SpellingDialog empty({}, {});

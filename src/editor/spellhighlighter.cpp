@@ -109,6 +109,7 @@ void SpellHighlighter::noteChange(int position, int removed, int added)
             if (b == last)
                 break;
         }
+        noteSlice(clock);
     }
     m_timer.start(TypingPauseMs);
 }
@@ -157,12 +158,20 @@ void SpellHighlighter::runSlice()
     QList<QTextBlock> visible = visibleUnchecked();
     while (clock.elapsed() < SliceMilliseconds) {
         const QTextBlock block = !visible.isEmpty() ? visible.takeFirst() : nextUnchecked();
-        if (!block.isValid())
+        if (!block.isValid()) {
+            noteSlice(clock);
             return;  // all checked
+        }
         if (!checkBlock(block, clock, SliceMilliseconds))
             break;
     }
+    noteSlice(clock);
     m_timer.start(0);
+}
+
+void SpellHighlighter::noteSlice(const QElapsedTimer &clock)
+{
+    m_longestSliceMs = std::max(m_longestSliceMs, double(clock.nsecsElapsed()) / 1e6);
 }
 
 bool SpellHighlighter::checkBlock(const QTextBlock &block, const QElapsedTimer &clock, qint64 budget)

@@ -40,6 +40,11 @@ public:
     // True when every block of the document is checked.
     bool isIdle() const { return !m_timer.isActive(); }
 
+    // The longest time one piece of checking held the event loop since the
+    // last reset, in milliseconds (for measuring).
+    double longestSliceMs() const { return m_longestSliceMs; }
+    void resetLongestSlice() { m_longestSliceMs = 0; }
+
     // The misspelt word at document position `position`, or an empty span.
     WordSpan misspeltWordAt(int position) const;
 
@@ -55,6 +60,7 @@ private:
     void noteChange(int position, int removed, int added);
     void recheckAll();
     void runSlice();
+    void noteSlice(const QElapsedTimer &clock);
     bool isChecked(const QTextBlock &block) const;
     QList<QTextBlock> visibleUnchecked() const;
     QTextBlock nextUnchecked();
@@ -74,6 +80,7 @@ private:
     int m_scanFrom = 0;  // document position: blocks before it are checked
     Progress m_progress;
     QTextCharFormat m_markFormat;
+    double m_longestSliceMs = 0;
 };
 
 } // namespace folio

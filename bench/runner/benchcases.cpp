@@ -5,6 +5,7 @@
 #include "runner/historybench.h"
 #include "runner/pagebench.h"
 #include "runner/searchbench.h"
+#include "runner/spellingbench.h"
 #include "runner/startupbench.h"
 #include "runner/windowbench.h"
 

@@ -15,8 +15,4 @@ void measureDocumentOpenSave(BenchSession &session, ResultTable &table);
 // paint, freeze), scrolling through it, and typing next to a picture.
 void measurePictures(BenchSession &session, ResultTable &table);
 
-// Spelling in a revision of the 1 MB document: the longest stall while it
-// is checked, typing into a word, and checking a 10 MB paste.
-void measureSpelling(BenchSession &session, ResultTable &table);
-
 } // namespace folio::bench

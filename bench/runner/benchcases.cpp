@@ -7,6 +7,7 @@
 #include "runner/searchbench.h"
 #include "runner/spellingbench.h"
 #include "runner/startupbench.h"
+#include "runner/transferbench.h"
 #include "runner/windowbench.h"
 
 namespace folio::bench {
@@ -25,6 +26,7 @@ QList<BenchCase> benchCases()
         {QStringLiteral("history"), measureHistory},
         {QStringLiteral("search"), measureSearch},
         {QStringLiteral("file"), measureFileOperations},
+        {QStringLiteral("transfer"), measureTransfer},
     };
 }
 

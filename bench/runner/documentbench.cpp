@@ -6,7 +6,7 @@
 #include "editor/documentpane.h"
 #include "editor/editrecovery.h"
 #include "editor/htmleditor.h"
-#include "editor/picturedata.h"
+#include "shell/picturedata.h"
 #include "editor/titlebox.h"
 #include "shell/appstate.h"
 #include "runner/benchsession.h"

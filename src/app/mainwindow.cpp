@@ -7,6 +7,7 @@
 #include "editor/editoractions.h"
 #include "editor/fontboxes.h"
 #include "history/historyactions.h"
+#include "transfer/transferactions.h"
 #include "layout/panearranger.h"
 #include "maintenance/maintenanceactions.h"
 #include "search/searchactions.h"
@@ -91,6 +92,7 @@ MainWindow::MainWindow(const QString &programDir, Prompts prompts, QWidget *pare
 // the command handlers that reach into the panes go before them.
 MainWindow::~MainWindow()
 {
+    m_transferActions.reset();
     m_maintenanceActions.reset();
     m_editorActions.reset();
     m_documentActions.reset();
@@ -143,6 +145,8 @@ void MainWindow::bindCommands()
     m_commands->bind((new HelpActions(*this))->bindings(), *m_notices);
     m_commands->bind((new SearchActions(m_context, this))->bindings(), *m_notices);
     m_commands->bind((new HistoryActions(m_context, this))->bindings(), *m_notices);
+    m_transferActions = std::make_unique<TransferActions>(m_context, this);
+    m_commands->bind(m_transferActions->bindings(), *m_notices);
 }
 
 MainWindow::LoadResult MainWindow::load()

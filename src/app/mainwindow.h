@@ -21,6 +21,7 @@ class DocumentPane;
 class EditorActions;
 class FolderActions;
 class MaintenanceActions;
+class TransferActions;
 class FolderTree;
 class MessageBoard;
 class Notices;
@@ -108,6 +109,7 @@ private:
     std::unique_ptr<DocumentActions> m_documentActions;
     std::unique_ptr<EditorActions> m_editorActions;
     std::unique_ptr<MaintenanceActions> m_maintenanceActions;
+    std::unique_ptr<TransferActions> m_transferActions;
     QTimer *m_tipTimer;
     QList<QPointer<QWidget>> m_secondaryWindows;
     bool m_loaded = false;

@@ -1,7 +1,7 @@
 #include "editor/boundedtextedit.h"
 
 #include "editor/htmleditor.h"
-#include "editor/picturedata.h"
+#include "shell/picturedata.h"
 #include "editor/safetextdocument.h"
 #include "shell/prompts.h"
 #include "storage/htmltext.h"

@@ -6,7 +6,7 @@
 #include "editor/editcommands.h"
 #include "editor/fontboxes.h"
 #include "editor/htmleditor.h"
-#include "editor/picturedata.h"
+#include "shell/picturedata.h"
 #include "editor/titlebox.h"
 
 #include <QAction>

@@ -25,6 +25,8 @@ const QHash<QString, Availability> &table()
         {QStringLiteral("DbBackup"), {true, true, true, false}},
         {QStringLiteral("MnuRestoreDb"), {true, true, false, false}},
         {QStringLiteral("MnuRebuildDb"), {true, true, false, false}},
+        {QStringLiteral("MnuImport"), {true, false, false, false}},
+        {QStringLiteral("MnuExportFolder"), {true, false, true, false}},
         {QStringLiteral("DocAdd"), {true, true, false, false}},
         {QStringLiteral("DocChg"), {true, false, false, false}},
         {QStringLiteral("DocDel"), {true, false, true, false}},

@@ -39,6 +39,8 @@ const Definition definitions[] = {
     {"MnuRestoreDb", "Restore from Backup", "", ""},
     {"MnuCheckNewVersion", "&Check New Version", "", ""},
     {"MnuRebuildDb", "Rebuild Database", "", ""},
+    {"MnuImport", "&Import...", "", ""},
+    {"MnuExportFolder", "E&xport Folder...", "", ""},
     {"MnuSpelling", "&Spelling Languages...", "", ""},
     {"MnuHelp", "&Help", "", "F1"},
     {"MnuBugReport", "&Bug Report", "", ""},
@@ -129,10 +131,10 @@ void Commands::populate(QToolBar *folderBar, QToolBar *documentBar, QMenuBar *me
         }
         return m;
     };
-    m_folderMenu = menu(QStringLiteral("hMenuTreeView"), QStringLiteral("F&older"), {"DirAdd", "DirChg", "DirDel"});
+    m_folderMenu = menu(QStringLiteral("hMenuTreeView"), QStringLiteral("F&older"), {"DirAdd", "DirChg", "DirDel", "", "MnuExportFolder"});
     m_documentMenu = menu(QStringLiteral("hMenuListView"), QStringLiteral("&Document"),
                           {"DocAdd", "DocChg", "DocDel", "DocExport", "", "DocHistory", "MnuDeletedDocs"});
-    menu(QStringLiteral("mnuDatabase"), QStringLiteral("&Database"), {"DbCompact", "DbBackup", "MnuRestoreDb"});
+    menu(QStringLiteral("mnuDatabase"), QStringLiteral("&Database"), {"DbCompact", "DbBackup", "MnuRestoreDb", "", "MnuImport", "MnuExportFolder"});
     menu(QStringLiteral("mnuOptions"), QStringLiteral("&Options"), {"MnuCheckNewVersion", "MnuRebuildDb", "", "MnuSpelling"});
     menu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"), {"MnuHelp", "MnuBugReport", "MnuAbout"});
 }

@@ -95,13 +95,26 @@ public:
     }
 };
 
+class DialogFolderPrompt : public FolderPrompt
+{
+public:
+    std::optional<QString> chooseFolder(const QString &title, const QString &start, QWidget *parent) override
+    {
+        const QString chosen = QFileDialog::getExistingDirectory(parent, title, start);
+        if (chosen.isEmpty())
+            return std::nullopt;
+        return chosen;
+    }
+};
+
 } // namespace
 
 Prompts Prompts::desktop()
 {
     return Prompts{std::make_shared<DialogColorChooser>(), std::make_shared<DialogFontChooser>(),
                    std::make_shared<DialogDocumentPrinter>(), std::make_shared<DesktopUrlOpener>(),
-                   std::make_shared<DialogSaveFilePrompt>(), std::make_shared<DialogOpenFilePrompt>()};
+                   std::make_shared<DialogSaveFilePrompt>(), std::make_shared<DialogOpenFilePrompt>(),
+                   std::make_shared<DialogFolderPrompt>()};
 }
 
 } // namespace folio

@@ -71,6 +71,14 @@ public:
                                                 QWidget *parent) = 0;
 };
 
+// Asks for an existing folder: its full path, or nothing when cancelled.
+class FolderPrompt
+{
+public:
+    virtual ~FolderPrompt() = default;
+    virtual std::optional<QString> chooseFolder(const QString &title, const QString &start, QWidget *parent) = 0;
+};
+
 struct Prompts
 {
     std::shared_ptr<ColorChooser> color;
@@ -79,6 +87,7 @@ struct Prompts
     std::shared_ptr<UrlOpener> urls;
     std::shared_ptr<SaveFilePrompt> saveFile;
     std::shared_ptr<OpenFilePrompt> openFile;
+    std::shared_ptr<FolderPrompt> folder;
 
     // The desktop's own dialogs and browser.
     static Prompts desktop();

@@ -70,10 +70,11 @@ private Q_SLOTS:
     void menusWithCaptionsAndSharedActions()
     {
         const QList<QPair<QString, QStringList>> expected = {
-            {"F&older", {"Add Folder", "Rename Folder", "Delete Folder"}},
+            {"F&older", {"Add Folder", "Rename Folder", "Delete Folder", "", "E&xport Folder..."}},
             {"&Document", {"Add Document", "Revise Document", "Delete Document", "Export Document", "",
                            "Document History...", "Deleted Documents..."}},
-            {"&Database", {"Compact Database", "Data Backup", "Restore from Backup"}},
+            {"&Database", {"Compact Database", "Data Backup", "Restore from Backup", "", "&Import...",
+                           "E&xport Folder..."}},
             {"&Options", {"&Check New Version", "Rebuild Database", "", "&Spelling Languages..."}},
             {"&Help", {"&Help", "&Bug Report", "&About"}},
         };
@@ -122,7 +123,7 @@ private Q_SLOTS:
             QVERIFY2(enabledEverywhere(qPrintable(key)), qPrintable(key));
 
         m_window->state().setEditMode(EditMode::Edit);
-        for (const char *key : {"DocChg", "DocDel", "DocExport"})
+        for (const char *key : {"DocChg", "DocDel", "DocExport", "MnuImport", "MnuExportFolder"})
             QVERIFY2(disabledEverywhere(key), key);
         for (const char *key : {"DocAdd", "DocFind", "DocPrt", "DirAdd", "DbCompact", "MnuHelp"})
             QVERIFY2(enabledEverywhere(key), key);

@@ -6,7 +6,7 @@
 #include "editor/boundedtextedit.h"
 #include "editor/documentpane.h"
 #include "editor/htmleditor.h"
-#include "editor/picturedata.h"
+#include "shell/picturedata.h"
 #include "shell/appstate.h"
 #include "storage/documentsearch.h"
 #include "support/panefixture.h"

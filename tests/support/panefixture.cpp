@@ -81,13 +81,25 @@ public:
     std::shared_ptr<ScriptedPrompts> m_s;
 };
 
+class ScriptedFolder : public FolderPrompt
+{
+public:
+    explicit ScriptedFolder(std::shared_ptr<ScriptedPrompts> s) : m_s(std::move(s)) {}
+    std::optional<QString> chooseFolder(const QString &, const QString &, QWidget *) override
+    {
+        return m_s->folderChoices.isEmpty() ? std::nullopt : m_s->folderChoices.takeFirst();
+    }
+    std::shared_ptr<ScriptedPrompts> m_s;
+};
+
 } // namespace
 
 Prompts scriptedPrompts(const std::shared_ptr<ScriptedPrompts> &script)
 {
     return {std::make_shared<ScriptedColor>(script), std::make_shared<CancelledFont>(),
             std::make_shared<ScriptedPrinter>(script), std::make_shared<RecordedUrls>(script),
-            std::make_shared<ScriptedSaveFile>(script), std::make_shared<ScriptedOpenFile>(script)};
+            std::make_shared<ScriptedSaveFile>(script), std::make_shared<ScriptedOpenFile>(script),
+            std::make_shared<ScriptedFolder>(script)};
 }
 
 PaneFixture::PaneFixture(const QStringList &setUp)

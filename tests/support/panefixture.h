@@ -29,6 +29,7 @@ struct ScriptedPrompts
     QList<std::optional<quint32>> colors;
     QList<std::optional<QString>> saveFileNames;
     QList<std::optional<QString>> openFileNames;
+    QList<std::optional<QString>> folderChoices;
     QList<QUrl> openedUrls;
     int printRequests = 0;
     bool printAccepted = false;

@@ -1,4 +1,4 @@
-#include "editor/picturedata.h"
+#include "shell/picturedata.h"
 
 #include <QBuffer>
 #include <QFileInfo>

@@ -24,6 +24,7 @@ QString helpTopicFile(int topic)
         {HelpContext::Update, QStringLiteral("update.html")},
         {HelpContext::About, QStringLiteral("about.html")},
         {HelpContext::History, QStringLiteral("history.html")},
+        {HelpContext::Transfer, QStringLiteral("transfer.html")},
     };
     return pages.value(topic, QStringLiteral("index.html"));
 }

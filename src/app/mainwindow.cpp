@@ -11,6 +11,7 @@
 #include "layout/panearranger.h"
 #include "maintenance/maintenanceactions.h"
 #include "search/searchactions.h"
+#include "search/searchindexbuilder.h"
 #include "shell/busyscope.h"
 #include "shell/colors.h"
 #include "shell/commands.h"
@@ -143,10 +144,16 @@ void MainWindow::bindCommands()
     m_maintenanceActions = std::make_unique<MaintenanceActions>(m_context, this);
     m_commands->bind(m_maintenanceActions->bindings(), *m_notices);
     m_commands->bind((new HelpActions(*this))->bindings(), *m_notices);
-    m_commands->bind((new SearchActions(m_context, this))->bindings(), *m_notices);
+    auto *search = new SearchActions(m_context, this);
+    m_commands->bind(search->bindings(), *m_notices);
     m_commands->bind((new HistoryActions(m_context, this))->bindings(), *m_notices);
     m_transferActions = std::make_unique<TransferActions>(m_context, this);
     m_commands->bind(m_transferActions->bindings(), *m_notices);
+    // An import holds the file's write lock while it adds its rows: the
+    // index builder waits for it instead of failing on the lock.
+    SearchIndexBuilder &indexBuilder = search->indexBuilder();
+    connect(m_transferActions.get(), &TransferActions::workStarting, &indexBuilder, &SearchIndexBuilder::stop);
+    connect(m_transferActions.get(), &TransferActions::workEnded, &indexBuilder, &SearchIndexBuilder::startIfNeeded);
 }
 
 MainWindow::LoadResult MainWindow::load()

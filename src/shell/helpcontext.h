@@ -18,6 +18,7 @@ inline constexpr int BackupRestore = 340;
 inline constexpr int Update = 360;
 inline constexpr int About = 370;
 inline constexpr int History = 380;
+inline constexpr int Transfer = 390;
 } // namespace HelpContext
 
 inline constexpr const char *HelpContextProperty = "helpContextId";

@@ -33,6 +33,9 @@ WorkerConnection::WorkerConnection(const QString &path, const QString &operation
         else {
             QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
             QSqlQuery(db).exec(QStringLiteral("PRAGMA trusted_schema=OFF"));
+            // Another connection's short transactions (the search index
+            // catching up) are waited for rather than failed on.
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA busy_timeout=20000"));
         }
     }
     if (!error.isEmpty()) {

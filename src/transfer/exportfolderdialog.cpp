@@ -1,5 +1,6 @@
 #include "transfer/exportfolderdialog.h"
 
+#include "shell/helpcontext.h"
 #include "shell/prompts.h"
 
 #include <QDir>
@@ -27,6 +28,7 @@ ExportFolderDialog::ExportFolderDialog(const QString &what, Prompts &prompts, QW
 {
     setObjectName(QStringLiteral("frmExportFolder"));
     setWindowTitle(QStringLiteral("Export Folder"));
+    setHelpContext(this, HelpContext::Transfer);
     auto *whatLabel = new QLabel(what, this);
     whatLabel->setObjectName(QStringLiteral("lblExportWhat"));
     whatLabel->setWordWrap(true);

@@ -1,5 +1,6 @@
 #include "transfer/importdialog.h"
 
+#include "shell/helpcontext.h"
 #include "shell/prompts.h"
 
 #include <QButtonGroup>
@@ -52,6 +53,7 @@ ImportDialog::ImportDialog(Prompts &prompts, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(QStringLiteral("Import"));
+    setHelpContext(this, HelpContext::Transfer);
     auto *kinds = new QGroupBox(QStringLiteral("What to import"), this);
     auto *kindLayout = new QVBoxLayout(kinds);
     for (const KindChoice &choice : kindChoices) {

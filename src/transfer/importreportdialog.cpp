@@ -1,5 +1,7 @@
 #include "transfer/importreportdialog.h"
 
+#include "shell/helpcontext.h"
+
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,6 +32,7 @@ ImportReportDialog::ImportReportDialog(const ImportResult &result, const QString
 {
     setObjectName(QStringLiteral("frmImportReport"));
     setWindowTitle(QStringLiteral("Import Report"));
+    setHelpContext(this, HelpContext::Transfer);
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto *summary = new QLabel(importSummary(result) + QStringLiteral("\nFrom: ") + source, this);

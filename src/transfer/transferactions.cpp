@@ -123,6 +123,7 @@ void TransferActions::showExportFolder()
 // connection to the file.
 void TransferActions::beginWork()
 {
+    Q_EMIT workStarting();
     m_busy = std::make_unique<BusyScope>(m_context.status);
     m_context.state.setBusy(true);
 }

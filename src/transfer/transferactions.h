@@ -40,6 +40,9 @@ public:
     bool isRunning() const;
 
 Q_SIGNALS:
+    // Work on a connection of its own is about to start: background work on
+    // the file (the search index) should pause until workEnded().
+    void workStarting();
     // The work has ended (done, cancelled or failed) and the windows say so.
     void workEnded();
 

@@ -114,6 +114,7 @@ private Q_SLOTS:
     void exportFailureAndCancelLeaveNothing();
     void roundTripKeepsTreeTitlesAndText();
     void importIsAllOrNothing();
+    void twentyThousandFilesImportInFull();
 };
 
 void TestTransfer::exportWritesPagesIndexesAndNames()
@@ -260,6 +261,28 @@ void TestTransfer::importIsAllOrNothing()
     QCOMPARE(second.documents, 30);
     QCOMPARE(query(folder, QString("SELECT DocName FROM DocTable WHERE DirNum = %1 AND DocName = 'Note 7'").arg(second.folder)),
              QStringList{"Note 7"});
+}
+
+void TestTransfer::twentyThousandFilesImportInFull()
+{
+    ProgramFolder folder;
+    folder.createDatabase();
+    QTemporaryDir source;
+    for (int f = 0; f < 20; ++f) {
+        const QString sub = QDir(source.path()).filePath(QString("part %1").arg(f));
+        QVERIFY(QDir().mkdir(sub));
+        for (int n = 0; n < 1000; ++n) {
+            QFile file(QDir(sub).filePath(QString("%1.txt").arg(n)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("a line\n\nanother paragraph\n");
+        }
+    }
+    const ImportResult result = importCollection(folder.file("KB97.MDB"), ImportKind::Files, source.path());
+    QCOMPARE(result.documents, 20000);
+    QVERIFY(result.skipped.isEmpty());
+    QCOMPARE(query(folder, "SELECT COUNT(*) FROM DocTable"), QStringList{"20000"});
+    QCOMPARE(query(folder, "SELECT COUNT(*) FROM DirTable WHERE Attr = 'D'"), QStringList{"20"});
+    QCOMPARE(query(folder, "SELECT DocName FROM DocTable WHERE Text LIKE '%<p>a line</p>%' LIMIT 1"), QStringList{"0"});
 }
 
 QTEST_MAIN(TestTransfer)

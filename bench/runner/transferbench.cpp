@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 
 #include <stdexcept>
+#include <unistd.h>
 
 namespace folio::bench {
 
@@ -107,9 +108,12 @@ void measureTransfer(BenchSession &session, ResultTable &table)
                               .arg(result.folders)
                               .arg(result.documents));
         },
+        // The base as generated (an import of an earlier round is gone), and
+        // an empty folder to write into.
         [&] {
-            QDir(exportTarget).removeRecursively();
+            session.prepareWorkFolder();
             QDir().mkpath(exportTarget);
+            ::sync();  // the removal of the last export's files is not timed
         }));
     QDir(exportTarget).removeRecursively();
 

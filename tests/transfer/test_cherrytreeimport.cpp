@@ -1,3 +1,4 @@
+#include "sampledata.h"
 #include "transfer/cherrytreeimport.h"
 
 #include <QBuffer>
@@ -10,28 +11,11 @@
 #include <QtTest>
 
 using namespace folio;
+using folio::test::pngBytes;
+using folio::test::testEmbedder;
+using folio::test::writeFile;
 
 namespace {
-
-QString testEmbedder(const QByteArray &bytes, const QString &, QString *refusal)
-{
-    if (QImage::fromData(bytes).isNull()) {
-        *refusal = QStringLiteral("not a picture");
-        return {};
-    }
-    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(bytes.toBase64());
-}
-
-QByteArray pngBytes()
-{
-    QImage image(4, 4, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 QStringList reasons(const ImportLog &log)
 {

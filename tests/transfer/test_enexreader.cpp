@@ -1,3 +1,4 @@
+#include "sampledata.h"
 #include "transfer/enexreader.h"
 
 #include <QBuffer>
@@ -8,28 +9,11 @@
 #include <QtTest>
 
 using namespace folio;
+using folio::test::pngBytes;
+using folio::test::testEmbedder;
+using folio::test::writeFile;
 
 namespace {
-
-QString testEmbedder(const QByteArray &bytes, const QString &, QString *refusal)
-{
-    if (QImage::fromData(bytes).isNull()) {
-        *refusal = QStringLiteral("not a picture");
-        return {};
-    }
-    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(bytes.toBase64());
-}
-
-QByteArray pngBytes()
-{
-    QImage image(3, 2, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 QByteArray md5Hex(const QByteArray &bytes)
 {

@@ -1,3 +1,4 @@
+#include "sampledata.h"
 #include "transfer/filetreeimport.h"
 
 #include <QBuffer>
@@ -12,36 +13,11 @@
 #include <unistd.h>
 
 using namespace folio;
+using folio::test::pngBytes;
+using folio::test::testEmbedder;
+using folio::test::writeFile;
 
 namespace {
-
-QString testEmbedder(const QByteArray &bytes, const QString &, QString *refusal)
-{
-    if (QImage::fromData(bytes).isNull()) {
-        *refusal = QStringLiteral("not a picture");
-        return {};
-    }
-    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(bytes.toBase64());
-}
-
-QByteArray pngBytes()
-{
-    QImage image(2, 2, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-void write(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 QStringList titles(const ImportedFolder &folder)
 {
@@ -89,15 +65,15 @@ void TestFileTreeImport::foldersOrderAndIgnoredFiles()
 {
     QTemporaryDir dir;
     const QString root = dir.filePath(QStringLiteral("Notes"));
-    write(root + "/10.txt", "ten");
-    write(root + "/2.txt", "two");
-    write(root + "/b.txt", "b");
-    write(root + "/A.txt", "a");
-    write(root + "/.hidden.txt", "secret");
-    write(root + "/.git/config.txt", "x");
-    write(root + "/data.bin", QByteArray("\0\1", 2));
-    write(root + "/sub 10/x.md", "x");
-    write(root + "/sub 9/y.md", "y");
+    writeFile(root + "/10.txt", "ten");
+    writeFile(root + "/2.txt", "two");
+    writeFile(root + "/b.txt", "b");
+    writeFile(root + "/A.txt", "a");
+    writeFile(root + "/.hidden.txt", "secret");
+    writeFile(root + "/.git/config.txt", "x");
+    writeFile(root + "/data.bin", QByteArray("\0\1", 2));
+    writeFile(root + "/sub 10/x.md", "x");
+    writeFile(root + "/sub 9/y.md", "y");
     QDir().mkpath(root + "/Empty");
 
     QList<int> progress;
@@ -120,12 +96,12 @@ void TestFileTreeImport::foldersOrderAndIgnoredFiles()
 void TestFileTreeImport::htmlPagesTitlesAndCharsets()
 {
     QTemporaryDir dir;
-    write(dir.filePath("a.html"), "<html><head><meta charset=\"windows-1252\"><title>  Caf\xe9 &amp;\n <b>Bar</b> \x80 </title>"
+    writeFile(dir.filePath("a.html"), "<html><head><meta charset=\"windows-1252\"><title>  Caf\xe9 &amp;\n <b>Bar</b> \x80 </title>"
                                   "</head><body><p>x</p></body></html>");
-    write(dir.filePath("b.htm"), "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=ISO-8859-1\">"
+    writeFile(dir.filePath("b.htm"), "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=ISO-8859-1\">"
                                  "</head><body><h2 class=x>Second&nbsp;<i>level</i></h2><h1>Later</h1></body></html>");
-    write(dir.filePath("c.htm"), "<p>Gr\xc3\xbc\xc3\x9f" "e</p>");
-    write(dir.filePath("d.htm"), "<p>Gr\xfc\xdf" "e</p>");
+    writeFile(dir.filePath("c.htm"), "<p>Gr\xc3\xbc\xc3\x9f" "e</p>");
+    writeFile(dir.filePath("d.htm"), "<p>Gr\xfc\xdf" "e</p>");
 
     ImportLog log(testEmbedder);
     const ImportedFolder result = readFileTree(dir.path(), log);
@@ -143,11 +119,11 @@ void TestFileTreeImport::htmlPictures()
     QTemporaryDir outside;
     const QString root = dir.filePath("root");
     const QByteArray png = pngBytes();
-    write(root + "/pics/my pic.png", png);
-    write(root + "/pics/broken.png", "not a picture");
-    write(outside.filePath("secret.png"), png);
+    writeFile(root + "/pics/my pic.png", png);
+    writeFile(root + "/pics/broken.png", "not a picture");
+    writeFile(outside.filePath("secret.png"), png);
     QVERIFY(QFile::link(outside.filePath("secret.png"), root + "/pics/link.png"));
-    write(root + "/pages/page.html", "<body><img alt=a src=\"../pics/my%20pic.png\"><IMG SRC='../pics/broken.png'>"
+    writeFile(root + "/pages/page.html", "<body><img alt=a src=\"../pics/my%20pic.png\"><IMG SRC='../pics/broken.png'>"
                                      "<img src=\"../pics/link.png\"><img src=\"../../root/../" +
                                          QFileInfo(outside.path()).fileName().toUtf8() +
                                          "/secret.png\"><img src=\"http://example.org/x.png\">"
@@ -174,10 +150,10 @@ void TestFileTreeImport::ownExportReimports()
     QTemporaryDir dir;
     const QByteArray index = "<html><head><meta name=\"generator\" content=\"Folio Keeper\"><title>Index</title></head>"
                              "<body><a href=\"Doc.htm\">Doc</a></body></html>";
-    write(dir.filePath("index.htm"), index);
-    write(dir.filePath("Doc.htm"), "<html><head><meta charset=\"utf-8\"><title>My document</title></head><body></body></html>");
-    write(dir.filePath("Sub/index.htm"), index);
-    write(dir.filePath("Other/index.htm"), "<html><head><title>A real page</title></head></html>");
+    writeFile(dir.filePath("index.htm"), index);
+    writeFile(dir.filePath("Doc.htm"), "<html><head><meta charset=\"utf-8\"><title>My document</title></head><body></body></html>");
+    writeFile(dir.filePath("Sub/index.htm"), index);
+    writeFile(dir.filePath("Other/index.htm"), "<html><head><title>A real page</title></head></html>");
 
     ImportLog log(testEmbedder);
     const ImportedFolder result = readFileTree(dir.path(), log);
@@ -190,15 +166,15 @@ void TestFileTreeImport::ownExportReimports()
 void TestFileTreeImport::markdownFiles()
 {
     QTemporaryDir dir;
-    write(dir.filePath("img/p.png"), pngBytes());
-    write(dir.filePath("note.md"), "\n# The *title*\n\nSome **bold** text<br>next line & <more>\n\n"
+    writeFile(dir.filePath("img/p.png"), pngBytes());
+    writeFile(dir.filePath("note.md"), "\n# The *title*\n\nSome **bold** text<br>next line & <more>\n\n"
                                    "- [ ] open\n- [x] done\n\n"
                                    "[site](https://example.org/?a=1&b=2) [bad](javascript:alert(1))\n\n"
                                    "![pic](img/p.png) `<br>` last paragraph\n");
-    write(dir.filePath("plain.markdown"), "Intro\n\n# Not the title\n");
+    writeFile(dir.filePath("plain.markdown"), "Intro\n\n# Not the title\n");
     // A code span over two lines hides the open <u> from the tidying; the
     // note is then kept whole as text.
-    write(dir.filePath("tricky.md"), "# Tricky\n\na `x\ny` <u>z\n\nthe closing words of the note\n");
+    writeFile(dir.filePath("tricky.md"), "# Tricky\n\na `x\ny` <u>z\n\nthe closing words of the note\n");
 
     ImportLog log(testEmbedder);
     const ImportedFolder result = readFileTree(dir.path(), log);
@@ -224,12 +200,12 @@ void TestFileTreeImport::markdownFiles()
 void TestFileTreeImport::textFiles()
 {
     QTemporaryDir dir;
-    write(dir.filePath("a.txt"), "\xef\xbb\xbf" "First <line>\r\nsecond & line\r\n\r\n  \r\nNew paragraph");
+    writeFile(dir.filePath("a.txt"), "\xef\xbb\xbf" "First <line>\r\nsecond & line\r\n\r\n  \r\nNew paragraph");
     QByteArray utf16("\xff\xfe", 2);
     for (QChar c : QStringLiteral("Grüße\n\nok"))
         utf16.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
-    write(dir.filePath("b.txt"), utf16);
-    write(dir.filePath("c.txt"), "Gr\xfc\xdf" "e");
+    writeFile(dir.filePath("b.txt"), utf16);
+    writeFile(dir.filePath("c.txt"), "Gr\xfc\xdf" "e");
 
     ImportLog log(testEmbedder);
     const ImportedFolder result = readFileTree(dir.path(), log);
@@ -244,13 +220,13 @@ void TestFileTreeImport::textFiles()
 void TestFileTreeImport::damagedFilesAreSkipped()
 {
     QTemporaryDir dir;
-    write(dir.filePath("binary.md"), QByteArray("PK\3\4\0\0garbage", 12));
-    write(dir.filePath("fine.txt"), "fine");
+    writeFile(dir.filePath("binary.md"), QByteArray("PK\3\4\0\0garbage", 12));
+    writeFile(dir.filePath("fine.txt"), "fine");
     QFile big(dir.filePath("big.txt"));
     QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(51LL * 1024 * 1024)); // sparse: no disk used
     big.close();
     QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("pipe.txt")).constData(), 0600) == 0);
-    write(dir.filePath("locked.txt"), "locked");
+    writeFile(dir.filePath("locked.txt"), "locked");
     QFile::setPermissions(dir.filePath("locked.txt"), QFileDevice::Permissions());
 
     ImportLog log(testEmbedder);
@@ -269,10 +245,10 @@ void TestFileTreeImport::linksLoopsAndLongPaths()
 {
     QTemporaryDir dir;
     const QString root = dir.filePath("root");
-    write(root + "/a/note.txt", "note");
+    writeFile(root + "/a/note.txt", "note");
     QVERIFY(QFile::link(root, root + "/a/loop"));
     QVERIFY(QFile::link(root + "/a", root + "/b"));
-    write(root + "/z.txt", "last");
+    writeFile(root + "/z.txt", "last");
 
     // Deeper than the system can name in one path: built step by step
     // relative to the working folder.
@@ -281,7 +257,7 @@ void TestFileTreeImport::linksLoopsAndLongPaths()
     const QString part(200, u'd');
     for (int i = 0; i < 22; ++i)
         QVERIFY(QDir().mkdir(part) && QDir::setCurrent(part));
-    write("deep.txt", "deep");
+    writeFile("deep.txt", "deep");
     QDir::setCurrent(before);
 
     ImportLog log(testEmbedder);
@@ -304,7 +280,7 @@ void TestFileTreeImport::linksLoopsAndLongPaths()
 void TestFileTreeImport::wrongSourceFails()
 {
     QTemporaryDir dir;
-    write(dir.filePath("file.txt"), "x");
+    writeFile(dir.filePath("file.txt"), "x");
     ImportLog log(testEmbedder);
     try {
         readFileTree(dir.filePath("missing"), log);

@@ -4,6 +4,7 @@
 
 #include "shell/appstate.h"
 #include "shell/messageboard.h"
+#include "sampledata.h"
 #include "support/panefixture.h"
 #include "transfer/exportfolderdialog.h"
 #include "transfer/importdialog.h"
@@ -24,6 +25,7 @@
 
 using namespace folio;
 using folio::test::PaneFixture;
+using folio::test::writeFile;
 
 namespace {
 
@@ -31,13 +33,6 @@ const QStringList OneFolder = {
     "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'Home', 'R', 0), (2, 'Sub', 'D', 1)",
     "INSERT INTO DocTable (DirNum, DocName, Text) VALUES (1, 'First', '<p>one</p>'), (2, 'Second', '<p>two</p>')",
 };
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 int count(PaneFixture &fx, const QString &sql)
 {
@@ -117,20 +112,12 @@ void TestTransferCommands::importOfAWrongSourceSaysSoAndAddsNothing()
     dialog->findChild<QRadioButton *>("optImportEvernote")->setChecked(true);
     dialog->findChild<QLineEdit *>("txtImportSource")->setText(source.filePath("notes.enex"));
 
-    QStringList messages;
-    QTimer answer;
-    connect(&answer, &QTimer::timeout, [&] {
-        if (!fx.board().isWaiting())
-            return;
-        messages << fx.board().findChild<QLabel *>("lblmessageBoard")->text();
-        folio::test::clickNamed(&fx.board(), "picOK");
-    });
-    answer.start(5);
+    folio::test::BoardRobot robot(fx.board());
     QSignalSpy ended(&actions, &TransferActions::workEnded);
     QTest::mouseClick(dialog->findChild<QPushButton *>("cmdImport"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 10000);
-    QCOMPARE(messages.size(), 1);
-    QVERIFY2(messages[0].startsWith("The import failed; nothing was added.\n"), qPrintable(messages[0]));
+    QCOMPARE(robot.messages().size(), 1);
+    QVERIFY2(robot.lastMessage().startsWith("The import failed; nothing was added.\n"), qPrintable(robot.lastMessage()));
     QCOMPARE(count(fx, "SELECT COUNT(*) FROM DirTable"), 2);
     // The window stays for another try, usable again.
     QVERIFY(dialog->isVisible());
@@ -150,19 +137,11 @@ void TestTransferCommands::exportThroughTheWindowWritesTheSelectedFolder()
     dialog->findChild<QLineEdit *>("txtExportTarget")->setText(target.path());
     dialog->findChild<QRadioButton *>("optExportMarkdown")->setChecked(true);
 
-    QStringList messages;
-    QTimer answer;
-    connect(&answer, &QTimer::timeout, [&] {
-        if (!fx.board().isWaiting())
-            return;
-        messages << fx.board().findChild<QLabel *>("lblmessageBoard")->text();
-        folio::test::clickNamed(&fx.board(), "picOK");
-    });
-    answer.start(5);
+    folio::test::BoardRobot robot(fx.board());
     QSignalSpy ended(&actions, &TransferActions::workEnded);
     QTest::mouseClick(dialog->findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 10000);
-    QCOMPARE(messages, QStringList{QString("Exported 1 folder and 1 document to %1.")
+    QCOMPARE(robot.messages(), QStringList{QString("Exported 1 folder and 1 document to %1.")
                                        .arg(QDir::toNativeSeparators(target.filePath("Sub")))});
     QVERIFY(QFile::exists(target.filePath("Sub/Second.md")));
     QVERIFY(QFile::exists(target.filePath("Sub/index.htm")));

@@ -1,6 +1,7 @@
 // Reading Zim notebooks: the folder tree of pages and sub-pages, the wiki
 // markup as HTML, pictures, and damaged or wrong sources.
 
+#include "sampledata.h"
 #include "transfer/zimimport.h"
 
 #include <QBuffer>
@@ -12,44 +13,20 @@
 #include <QTest>
 
 using namespace folio;
+using folio::test::pngBytes;
+using folio::test::testEmbedder;
+using folio::test::writeFile;
 
 namespace {
 
 const QByteArray Header = "Content-Type: text/x-zim-wiki\nWiki-Format: zim 0.6\n"
                           "Creation-Date: 2024-03-01T10:00:00+01:00\n\n";
 
-QString embedIfImage(const QByteArray &bytes, const QString &, QString *refusal)
-{
-    if (!QImage::fromData(bytes).isNull())
-        return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(bytes.toBase64());
-    *refusal = QStringLiteral("not a picture");
-    return {};
-}
-
-QByteArray pngBytes()
-{
-    QImage image(4, 4, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // A notebook in a temporary folder, with one page "Page" holding `body`.
 struct Notebook
 {
     QTemporaryDir dir;
-    ImportLog log{embedIfImage};
+    ImportLog log{testEmbedder};
 
     Notebook(const QByteArray &config = "[Notebook]\nname=Test Notes\n") { add("notebook.zim", config); }
     void add(const QString &path, const QByteArray &bytes) { writeFile(dir.filePath(path), bytes); }
@@ -222,7 +199,7 @@ void TestZimImport::picturesFromAttachmentFolders()
 void TestZimImport::damagedAndWrongSources()
 {
     QTemporaryDir empty;
-    ImportLog log(embedIfImage);
+    ImportLog log(testEmbedder);
     try {
         readZimNotebook(empty.path(), log);
         QFAIL("a folder without notebook.zim was read");
@@ -261,7 +238,7 @@ void TestZimImport::damagedAndWrongSources()
 
     // Cancelling stops between pages.
     std::atomic<bool> cancel{true};
-    ImportLog cancelled(embedIfImage, &cancel);
+    ImportLog cancelled(testEmbedder, &cancel);
     QVERIFY(readZimNotebook(nb.dir.path(), cancelled).documents.isEmpty());
 }
 

@@ -72,6 +72,7 @@ ImportDialog::ImportDialog(Prompts &prompts, QWidget *parent)
     m_cancel->setObjectName(QStringLiteral("cmdCancel"));
     m_progress->setRange(0, 100);
     m_progress->hide();
+    m_status->hide();
     m_import->setDefault(true);
 
     auto *sourceRow = new QHBoxLayout;
@@ -98,6 +99,11 @@ ImportDialog::ImportDialog(Prompts &prompts, QWidget *parent)
     });
     connect(m_cancel, &QPushButton::clicked, this, &ImportDialog::reject);
     connect(m_source, &QLineEdit::textChanged, this, &ImportDialog::updateButtons);
+    // A typed path that clearly is one kind of source chooses that kind.
+    connect(m_source, &QLineEdit::textEdited, this, [this] {
+        if (const std::optional<ImportKind> kind = evidentImportKind(QDir::fromNativeSeparators(source())))
+            setKind(*kind);
+    });
     updateButtons();
     resize(520, sizeHint().height());
 }
@@ -132,6 +138,7 @@ void ImportDialog::setRunning(bool running)
     m_progress->setVisible(running);
     m_progress->setValue(0);
     m_status->setText(running ? QStringLiteral("Reading %1...").arg(QFileInfo(source()).fileName()) : QString());
+    m_status->setVisible(running);
     updateButtons();
 }
 

@@ -51,8 +51,13 @@ ImportReportDialog::ImportReportDialog(const ImportResult &result, const QString
     skipped->setHeaderLabels({QStringLiteral("Item"), QStringLiteral("Reason")});
     skipped->setUniformRowHeights(true);
     QList<QTreeWidgetItem *> rows;
-    for (const SkippedItem &item : result.skipped)
-        rows.append(new QTreeWidgetItem(QStringList{item.item, item.reason}));
+    for (const SkippedItem &item : result.skipped) {
+        auto *row = new QTreeWidgetItem(QStringList{item.item, item.reason});
+        // Long reasons and deep paths are read whole in the tip.
+        row->setToolTip(0, item.item);
+        row->setToolTip(1, item.reason);
+        rows.append(row);
+    }
     skipped->addTopLevelItems(rows);
     skipped->header()->setSectionResizeMode(0, QHeaderView::Interactive);
     skipped->setColumnWidth(0, 300);

@@ -116,6 +116,16 @@ ImportKind guessImportKind(const QString &path)
     return ImportKind::CherryTree;
 }
 
+std::optional<ImportKind> evidentImportKind(const QString &path)
+{
+    const QFileInfo info(path);
+    static const QStringList evident = {QStringLiteral("enex"), QStringLiteral("ctb"), QStringLiteral("ctd"),
+                                        QStringLiteral("zim")};
+    if (info.isDir() || (info.isFile() && evident.contains(info.suffix().toLower())))
+        return guessImportKind(path);
+    return std::nullopt;
+}
+
 QString importedPage(const QString &title, const QString &body)
 {
     return QStringLiteral("<html><head><meta charset=\"utf-8\" /><title>%1</title></head><body>%2</body></html>")

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <atomic>
+#include <optional>
 
 namespace folio {
 
@@ -16,6 +17,9 @@ enum class ImportKind { Files, Zim, CherryTree, Evernote };
 // The kind a path most likely is: a folder with a notebook.zim is a Zim
 // notebook, any other folder a tree of files; a file by its ending.
 ImportKind guessImportKind(const QString &path);
+// The kind when the path leaves no doubt (an existing folder, or a file
+// ending in .enex, .ctb, .ctd or .zim); nothing otherwise.
+std::optional<ImportKind> evidentImportKind(const QString &path);
 
 struct ImportResult
 {

@@ -144,6 +144,9 @@ void TransferActions::startImport()
         m_context.board.warn(QStringLiteral("%1 does not exist.").arg(QDir::toNativeSeparators(source)));
         return;
     }
+    // The report of an earlier import goes: the new one takes its place.
+    if (m_report)
+        m_report->close();
     const QString databasePath = m_context.db.filePath();
     m_importResult = {};
     m_import->setRunning(true);

@@ -109,8 +109,9 @@ void TestTransferCommands::importOfAWrongSourceSaysSoAndAddsNothing()
     writeFile(source.filePath("notes.enex"), "<html>not an export</html>");
     actions.showImport();
     ImportDialog *dialog = actions.importDialog();
-    dialog->findChild<QRadioButton *>("optImportEvernote")->setChecked(true);
-    dialog->findChild<QLineEdit *>("txtImportSource")->setText(source.filePath("notes.enex"));
+    // A typed path that is plainly an export chooses the kind itself.
+    QTest::keyClicks(dialog->findChild<QLineEdit *>("txtImportSource"), source.filePath("notes.enex"));
+    QVERIFY(dialog->findChild<QRadioButton *>("optImportEvernote")->isChecked());
 
     folio::test::BoardRobot robot(fx.board());
     QSignalSpy ended(&actions, &TransferActions::workEnded);

@@ -4,6 +4,7 @@
 #include "app/launcher.h"
 #include "app/mainwindow.h"
 #include "app/splash.h"
+#include "shell/programplaces.h"
 #include "shell/terminationsignals.h"
 #include "shell/version.h"
 
@@ -82,7 +83,8 @@ int main(int argc, char **argv)
     splash->repaint();
     QApplication::processEvents();
 
-    folio::LaunchResult launched = folio::launchMainWindow(QCoreApplication::applicationDirPath());
+    folio::LaunchResult launched =
+        folio::launchMainWindow(folio::locateProgramPlaces(QCoreApplication::applicationDirPath()));
     if (!launched.window) {
         splash.reset();
         return refuseToStart(launched, signals);

@@ -12,7 +12,8 @@ class AboutBox : public QWidget
 {
     Q_OBJECT
 public:
-    explicit AboutBox(const QString &version, QWidget *parent = nullptr);
+    // `dataDir` is the folder the knowledge base and the settings live in.
+    AboutBox(const QString &version, const QString &dataDir, QWidget *parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -20,6 +21,7 @@ protected:
 
 private:
     QLabel *m_version;
+    QLabel *m_dataDir;
 };
 
 } // namespace folio

@@ -69,7 +69,7 @@ void HelpActions::present(QWidget *window)
 void HelpActions::showHelp(int topic)
 {
     if (!m_help) {
-        m_help = new HelpWindow(manualFolder(m_window.programDir()), &m_window);
+        m_help = new HelpWindow(manualFolder(m_window.resourceDir()), &m_window);
         m_window.registerSecondaryWindow(m_help);
     }
     m_help->showTopic(topic);
@@ -84,7 +84,7 @@ void HelpActions::showHelpFor(const QWidget *widget)
 void HelpActions::showAbout()
 {
     if (!m_about) {
-        m_about = new AboutBox(m_window.state().appVersion(), &m_window);
+        m_about = new AboutBox(m_window.state().appVersion(), m_window.programDir(), &m_window);
         m_window.registerSecondaryWindow(m_about);
     }
     present(m_about);

@@ -1,6 +1,7 @@
 #include "app/launcher.h"
 
 #include "app/mainwindow.h"
+#include "shell/programplaces.h"
 
 namespace folio {
 
@@ -15,6 +16,21 @@ LaunchResult launchMainWindow(const QString &programDir)
         return result;
     }
     result.window = std::move(window);
+    return result;
+}
+
+LaunchResult launchMainWindow(const ProgramPlaces &places)
+{
+    const QString problem = prepareDataFolder(places);
+    if (!problem.isEmpty()) {
+        LaunchResult result;
+        result.exitCode = MainWindow::ExitDatabaseProblem;
+        result.message = problem;
+        return result;
+    }
+    LaunchResult result = launchMainWindow(places.dataDir);
+    if (result.window)
+        result.window->setResourceDir(places.resourceDir);
     return result;
 }
 

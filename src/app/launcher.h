@@ -19,4 +19,10 @@ struct LaunchResult
 // the real window in-process.
 LaunchResult launchMainWindow(const QString &programDir);
 
+struct ProgramPlaces;
+// The same for the places of an installed program: the data folder is made
+// when it lives apart from the program, and the manual is read from the
+// place of the read-only files.
+LaunchResult launchMainWindow(const ProgramPlaces &places);
+
 } // namespace folio

@@ -63,6 +63,10 @@ public:
     Commands &commands() { return *m_commands; }
     PaneArranger &paneLayout() { return *m_layout; }
     QString programDir() const { return m_session.programDir(); }
+    // Where the template and the manual are read: the program folder, or
+    // the shared folder of a system install.
+    QString resourceDir() const { return m_resourceDir.isEmpty() ? programDir() : m_resourceDir; }
+    void setResourceDir(const QString &dir) { m_resourceDir = dir; }
 
     // SIGTERM or SIGINT: unloads at once, without a question; unsaved words
     // go to the recovery file first. True when the caller should end the
@@ -112,6 +116,7 @@ private:
     std::unique_ptr<TransferActions> m_transferActions;
     QTimer *m_tipTimer;
     QList<QPointer<QWidget>> m_secondaryWindows;
+    QString m_resourceDir;
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_endingOnSignal = false;

@@ -125,7 +125,7 @@ private Q_SLOTS:
     void aboutBoxShowsTheVersionAndClosesOnAClick()
     {
         for (const char *where : {"window", "label"}) {
-            QPointer<AboutBox> box = new AboutBox(appVersion());
+            QPointer<AboutBox> box = new AboutBox(appVersion(), QStringLiteral("/home/ann/.local/share/foliokeeper"));
             box->show();
             QVERIFY(QTest::qWaitForWindowExposed(box));
             QCOMPARE(box->objectName(), QStringLiteral("frmAbout"));
@@ -137,6 +137,9 @@ private Q_SLOTS:
                                         .arg(FOLIO_VERSION_MAJOR, 2, 10, QLatin1Char('0'))
                                         .arg(FOLIO_VERSION_MINOR, 2, 10, QLatin1Char('0'))
                                         .arg(FOLIO_VERSION_PATCH, 2, 10, QLatin1Char('0')));
+            // Where the data lives, for a copy of one's own.
+            QCOMPARE(box->findChild<QLabel *>(QStringLiteral("lblDataFolder"))->text(),
+                     QStringLiteral("Data: /home/ann/.local/share/foliokeeper"));
             QWidget *target = qstrcmp(where, "label") == 0 ? static_cast<QWidget *>(label) : box.data();
             QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(10, 10));
             QTRY_VERIFY2(box.isNull(), where);

@@ -1,8 +1,10 @@
 # Run by `cmake --install`: registers the installed program with the desktop
-# of the installing user. Writes foliokeeper.desktop (Exec = the installed
-# executable's absolute path) into $XDG_DATA_HOME/applications and the icon
-# into $XDG_DATA_HOME/icons/hicolor/scalable/apps ($XDG_DATA_HOME defaults
-# to ~/.local/share). Expects FOLIO_SOURCE_DIR.
+# of the installing user. Writes foliokeeper.desktop into
+# $XDG_DATA_HOME/applications ($XDG_DATA_HOME defaults to ~/.local/share);
+# its Exec is the installed executable's absolute path and its Icon the
+# icon installed beside it, also by absolute path: an icon theme folder of
+# the user's own without an index and cache would slow every other
+# program's icon look-up. Expects FOLIO_SOURCE_DIR.
 
 if(DEFINED ENV{DESTDIR} AND NOT "$ENV{DESTDIR}" STREQUAL "")
   message(STATUS "DESTDIR is set: not registering with the current user's desktop")
@@ -35,11 +37,9 @@ string(REPLACE "\\" "\\\\" exec "${exec}")
 string(REPLACE "%" "%%" exec "${exec}")
 set(FOLIO_DESKTOP_EXEC "${exec}")
 string(REPLACE "\\" "\\\\" FOLIO_DESKTOP_TRYEXEC "${program}")
+get_filename_component(icon "${CMAKE_INSTALL_PREFIX}/foliokeeper.svg" ABSOLUTE)
+string(REPLACE "\\" "\\\\" FOLIO_DESKTOP_ICON "${icon}")
 
 set(entry "${data_home}/applications/foliokeeper.desktop")
-set(icon "${data_home}/icons/hicolor/scalable/apps/foliokeeper.svg")
 message(STATUS "Installing: ${entry}")
 configure_file("${FOLIO_SOURCE_DIR}/resources/foliokeeper.desktop.in" "${entry}" @ONLY)
-message(STATUS "Installing: ${icon}")
-file(MAKE_DIRECTORY "${data_home}/icons/hicolor/scalable/apps")
-file(COPY_FILE "${FOLIO_SOURCE_DIR}/resources/icons/foliokeeper.svg" "${icon}")

@@ -1,11 +1,14 @@
 #include "app/mainwindow.h"
 
 #include "app/helpactions.h"
+#include "app/panecycle.h"
 #include "doclist/documentactions.h"
 #include "doclist/documentlist.h"
 #include "editor/documentpane.h"
 #include "editor/editoractions.h"
 #include "editor/fontboxes.h"
+#include "editor/htmleditor.h"
+#include "editor/titlebox.h"
 #include "history/historyactions.h"
 #include "transfer/transferactions.h"
 #include "layout/panearranger.h"
@@ -29,6 +32,7 @@
 #include <cstdlib>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QTextEdit>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
@@ -129,6 +133,7 @@ void MainWindow::buildPanes()
 void MainWindow::connectPanes()
 {
     connect(m_pane, &DocumentPane::editingFinished, m_list, &DocumentList::showAfterEditing);
+    new PaneCycle(this, QList<QWidget *>{m_tree, m_list, m_pane->titleBox(), m_pane->editor()->textEdit()});
 }
 
 // Each area offers its commands; commands whose operations are not part of

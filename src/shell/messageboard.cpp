@@ -4,6 +4,9 @@
 #include "shell/twips.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTextEdit>
 #include <QEventLoop>
 #include <QMouseEvent>
 #include <QPainter>
@@ -59,6 +62,7 @@ MessageBoard::MessageBoard(QWidget *host)
 {
     setObjectName(QStringLiteral("picMessageBoard"));
     setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
     resize(twips(3900), twips(2295));
     m_label->setObjectName(QStringLiteral("lblmessageBoard"));
     m_label->setWordWrap(true);
@@ -121,6 +125,7 @@ BoardAnswer MessageBoard::showMessageBoard(BoardMode mode, BoardButtons buttons,
     move(hostWidth(), y());
     show();
     raise();
+    takeFocus(m_yes->isVisible());
     startSlide(-qMax(1, width() / 10), false);
 
     // Wait for a button while the window goes on working (the slide too).
@@ -199,6 +204,59 @@ void MessageBoard::shutDown()
     hide();
 }
 
+// A question (the answer of an action the user just took) takes the keys
+// so that it can be answered at once. A notice takes them too, unless the
+// user is typing text: a notice arriving then must not swallow the next
+// keystrokes or be dismissed unread by the next Enter.
+void MessageBoard::takeFocus(bool question)
+{
+    QWidget *focused = QApplication::focusWidget();
+    const bool typing = (qobject_cast<QLineEdit *>(focused) && !static_cast<QLineEdit *>(focused)->isReadOnly())
+        || (qobject_cast<QTextEdit *>(focused) && !static_cast<QTextEdit *>(focused)->isReadOnly());
+    if (!question && typing)
+        return;
+    if (!window() || !window()->isActiveWindow())
+        return;
+    m_focusBefore = focused;
+    setFocusPolicy(Qt::StrongFocus);
+    setFocus(Qt::OtherFocusReason);
+}
+
+void MessageBoard::keyPressEvent(QKeyEvent *event)
+{
+    if (!m_wait) {
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    const bool question = m_yes->isVisible();
+    const bool cancel = m_cancel->isVisible();
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        answer(BoardAnswer::Yes);
+        return;
+    case Qt::Key_Escape:
+        // Where Cancel is offered, Esc leaves everything as it was: it never
+        // throws away unsaved words as No would.
+        answer(!question ? BoardAnswer::Yes : cancel ? BoardAnswer::Cancel : BoardAnswer::No);
+        return;
+    case Qt::Key_Y:
+        if (question)
+            answer(BoardAnswer::Yes);
+        return;
+    case Qt::Key_N:
+        if (question)
+            answer(BoardAnswer::No);
+        return;
+    case Qt::Key_C:
+        if (cancel)
+            answer(BoardAnswer::Cancel);
+        return;
+    default:
+        QFrame::keyPressEvent(event);
+    }
+}
+
 void MessageBoard::answer(BoardAnswer value)
 {
     if (!m_wait)
@@ -208,6 +266,13 @@ void MessageBoard::answer(BoardAnswer value)
     wait->answer = value;
     wait->loop.quit();
     m_busy = false;
+    // The keys go back where they were typed before the board came.
+    if (hasFocus()) {
+        setFocusPolicy(Qt::NoFocus);
+        if (m_focusBefore)
+            m_focusBefore->setFocus(Qt::OtherFocusReason);
+    }
+    m_focusBefore = nullptr;
     showMessageBoard(BoardMode::SlideOut, BoardButtons::Ok, QString(), 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
 
 namespace folio {
@@ -83,9 +84,13 @@ Q_SIGNALS:
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    // Enter or Return: OK or Yes; Esc: OK, No, or Cancel where offered; Y,
+    // N and C: Yes, No and Cancel.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     struct Wait;
+    void takeFocus(bool question);
     void answer(BoardAnswer value);
     void showButtons(BoardButtons buttons);
     void startSlide(int step, bool hideWhenDone);
@@ -98,6 +103,7 @@ private:
     BoardButton *m_yes;
     BoardButton *m_no;
     BoardButton *m_cancel;
+    QPointer<QWidget> m_focusBefore;
     Wait *m_wait = nullptr;
     QTimer m_slideTimer;
     int m_slideStep = 0;

@@ -69,13 +69,14 @@ private Q_SLOTS:
 
     void menusWithCaptionsAndSharedActions()
     {
+        // Every entry has an access key, unique in its menu.
         const QList<QPair<QString, QStringList>> expected = {
-            {"F&older", {"Add Folder", "Rename Folder", "Delete Folder", "", "E&xport Folder..."}},
-            {"&Document", {"Add Document", "Revise Document", "Delete Document", "Export Document", "",
-                           "Document History...", "Deleted Documents..."}},
-            {"&Database", {"Compact Database", "Data Backup", "Restore from Backup", "", "&Import...",
+            {"F&older", {"&Add Folder", "&Rename Folder", "&Delete Folder", "", "E&xport Folder..."}},
+            {"&Document", {"&Add Document", "&Revise Document", "&Delete Document", "&Export Document", "",
+                           "Document &History...", "De&leted Documents..."}},
+            {"&Database", {"&Compact Database", "Data &Backup", "&Restore from Backup", "", "&Import...",
                            "E&xport Folder..."}},
-            {"&Options", {"&Check New Version", "Rebuild Database", "", "&Spelling Languages..."}},
+            {"&Options", {"&Check New Version", "&Rebuild Database", "", "&Spelling Languages..."}},
             {"&Help", {"&Help", "&Bug Report", "&About"}},
         };
         const QList<QAction *> menus = m_window->menuBar()->actions();

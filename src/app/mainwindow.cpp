@@ -15,6 +15,7 @@
 #include "maintenance/maintenanceactions.h"
 #include "search/searchactions.h"
 #include "search/searchindexbuilder.h"
+#include "shell/accessiblenames.h"
 #include "shell/busyscope.h"
 #include "shell/colors.h"
 #include "shell/commands.h"
@@ -70,6 +71,7 @@ MainWindow::MainWindow(const QString &programDir, Prompts prompts, QWidget *pare
                 m_prompts}
 {
     setObjectName(QStringLiteral("frmMain"));
+    nameWindowsWhenShown();
     setStatusBar(m_status);
     // Before any pane hears of a replaced file, nothing is current any more.
     connect(&m_session, &Session::aboutToReopen, &m_state, &AppState::forgetCurrent);

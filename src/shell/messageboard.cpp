@@ -3,6 +3,7 @@
 #include "shell/colors.h"
 #include "shell/twips.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -118,6 +119,10 @@ BoardAnswer MessageBoard::showMessageBoard(BoardMode mode, BoardButtons buttons,
     m_busy = true;
     QApplication::beep();
     m_label->setText(message);
+    // A screen reader says the message as it comes, as it would an alert box.
+    setAccessibleDescription(message);
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
     QPalette palette = m_label->palette();
     palette.setColor(QPalette::WindowText, colorFromBgr(bgrColor));
     m_label->setPalette(palette);

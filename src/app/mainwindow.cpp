@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/colouroptions.h"
 #include "app/helpactions.h"
 #include "app/panecycle.h"
 #include "doclist/documentactions.h"
@@ -156,6 +157,9 @@ void MainWindow::bindCommands()
     m_commands->bind((new HistoryActions(m_context, this))->bindings(), *m_notices);
     m_transferActions = std::make_unique<TransferActions>(m_context, this);
     m_commands->bind(m_transferActions->bindings(), *m_notices);
+    m_colourOptions = std::make_unique<ColourOptions>(programDir(), m_commands->action(QStringLiteral("MnuDarkColours")),
+                                                      *m_notices);
+    m_commands->bind(m_colourOptions->bindings(), *m_notices);
     // An import holds the file's write lock while it adds its rows: the
     // index builder waits for it instead of failing on the lock.
     SearchIndexBuilder &indexBuilder = search->indexBuilder();

@@ -14,6 +14,7 @@ class QToolBar;
 
 namespace folio {
 
+class ColourOptions;
 class Commands;
 class DocumentActions;
 class DocumentList;
@@ -114,6 +115,7 @@ private:
     std::unique_ptr<EditorActions> m_editorActions;
     std::unique_ptr<MaintenanceActions> m_maintenanceActions;
     std::unique_ptr<TransferActions> m_transferActions;
+    std::unique_ptr<ColourOptions> m_colourOptions;
     QTimer *m_tipTimer;
     QList<QPointer<QWidget>> m_secondaryWindows;
     QString m_resourceDir;

@@ -3,6 +3,7 @@
 #include "editor/htmlnesting.h"
 #include "editor/boundedtextedit.h"
 #include "editor/tablebudget.h"
+#include "shell/colourscheme.h"
 #include "shell/prompts.h"
 #include "editor/findtextdialog.h"
 #include "editor/htmlfontsize.h"
@@ -103,6 +104,8 @@ HtmlEditor::HtmlEditor(QWidget *parent)
     font.setFamily(QFontInfo(font).family());
     font.setPointSizeF(DocumentPointSize);
     m_edit->setFont(font); // also the document's default font
+    // A document keeps its own colours on white paper, also in a dark window.
+    keepPaperColours(m_edit);
     setFocusProxy(m_edit);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -39,6 +39,7 @@ const QHash<QString, Availability> &table()
         {QStringLiteral("DocCancel"), {false, true, false, false}},
         {QStringLiteral("MnuCheckNewVersion"), {true, true, true, true}},
         {QStringLiteral("MnuSpelling"), {true, true, true, true}},
+        {QStringLiteral("MnuDarkColours"), {true, true, true, true}},
         {QStringLiteral("MnuHelp"), {true, true, true, true}},
         {QStringLiteral("MnuBugReport"), {true, true, true, true}},
         {QStringLiteral("MnuAbout"), {true, true, true, true}},

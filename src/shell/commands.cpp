@@ -42,6 +42,7 @@ const Definition definitions[] = {
     {"MnuImport", "&Import...", "", ""},
     {"MnuExportFolder", "E&xport Folder...", "", ""},
     {"MnuSpelling", "&Spelling Languages...", "", ""},
+    {"MnuDarkColours", "&Dark Colours", "", ""},
     {"MnuHelp", "&Help", "", "F1"},
     {"MnuBugReport", "&Bug Report", "", ""},
     {"MnuAbout", "&About", "", ""},
@@ -135,7 +136,7 @@ void Commands::populate(QToolBar *folderBar, QToolBar *documentBar, QMenuBar *me
     m_documentMenu = menu(QStringLiteral("hMenuListView"), QStringLiteral("&Document"),
                           {"DocAdd", "DocChg", "DocDel", "DocExport", "", "DocHistory", "MnuDeletedDocs"});
     menu(QStringLiteral("mnuDatabase"), QStringLiteral("&Database"), {"DbCompact", "DbBackup", "MnuRestoreDb", "", "MnuImport", "MnuExportFolder"});
-    menu(QStringLiteral("mnuOptions"), QStringLiteral("&Options"), {"MnuCheckNewVersion", "MnuRebuildDb", "", "MnuSpelling"});
+    menu(QStringLiteral("mnuOptions"), QStringLiteral("&Options"), {"MnuCheckNewVersion", "MnuRebuildDb", "", "MnuSpelling", "MnuDarkColours"});
     menu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"), {"MnuHelp", "MnuBugReport", "MnuAbout"});
 }
 

@@ -1,7 +1,10 @@
 #include "shell/icons.h"
 
+#include "shell/colourscheme.h"
+
 #include <QApplication>
 #include <QHash>
+#include <QIconEngine>
 #include <QPainter>
 #include <QStyle>
 
@@ -9,24 +12,63 @@ namespace folio {
 
 namespace {
 
-// A small picture with a letter or symbol, for commands the style has no picture for.
+// A small picture with a letter or symbol, for commands the style has no
+// picture for. It is drawn when shown, in its colour where that stands out
+// from the buttons of the palette in use and in the palette's button text
+// otherwise, so the letters stay readable on a dark toolbar.
+class LetterIconEngine : public QIconEngine
+{
+public:
+    LetterIconEngine(QString glyph, QColor color, bool bold, bool italic, bool underline)
+        : m_glyph(std::move(glyph)), m_color(color), m_bold(bold), m_italic(italic), m_underline(underline)
+    {
+    }
+
+    void paint(QPainter *p, const QRect &rect, QIcon::Mode mode, QIcon::State) override
+    {
+        const QPalette palette = QApplication::palette();
+        QColor ink = m_color;
+        if (mode == QIcon::Disabled)
+            ink = palette.color(QPalette::Disabled, QPalette::ButtonText);
+        else if (contrastRatio(ink, palette.color(QPalette::Button)) < 3.0)
+            ink = palette.color(QPalette::ButtonText);
+        p->save();
+        p->setRenderHint(QPainter::Antialiasing);
+        p->setRenderHint(QPainter::TextAntialiasing);
+        QFont f = QApplication::font();
+        f.setPixelSize(std::max(6, rect.height() * (m_glyph.size() > 1 ? 9 : 13) / 16));
+        f.setBold(m_bold);
+        f.setItalic(m_italic);
+        f.setUnderline(m_underline);
+        p->setFont(f);
+        p->setPen(ink);
+        p->drawText(rect, Qt::AlignCenter, m_glyph);
+        p->restore();
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap pixmap(size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        paint(&p, pixmap.rect(), mode, state);
+        return pixmap;
+    }
+
+    QIconEngine *clone() const override { return new LetterIconEngine(*this); }
+
+private:
+    QString m_glyph;
+    QColor m_color;
+    bool m_bold;
+    bool m_italic;
+    bool m_underline;
+};
+
 QIcon letterIcon(const QString &glyph, const QColor &color, bool bold = true, bool italic = false,
                  bool underline = false)
 {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    QFont f = QApplication::font();
-    f.setPixelSize(glyph.size() > 1 ? 9 : 13);
-    f.setBold(bold);
-    f.setItalic(italic);
-    f.setUnderline(underline);
-    p.setFont(f);
-    p.setPen(color);
-    p.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
-    return QIcon(pixmap);
+    return QIcon(new LetterIconEngine(glyph, color, bold, italic, underline));
 }
 
 } // namespace

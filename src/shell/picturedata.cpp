@@ -6,6 +6,8 @@
 #include <QImageWriter>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace folio {
 
 namespace {
@@ -146,9 +148,10 @@ PictureResult preparePictureFile(const QString &path)
     QFile file(path);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         return {std::nullopt, QStringLiteral("The picture \"%1\" was not inserted: the file cannot be read.").arg(name)};
-    // Read at most one byte more than allowed: a file that grew meanwhile
-    // (or a device that never ends) is still refused.
-    const QByteArray bytes = file.read(MaxPictureBytes + 1);
+    // Read at most one byte more than the file had: a file that grew
+    // meanwhile is cut and refused as damaged, and no buffer of the largest
+    // size allowed is reserved for a small picture.
+    const QByteArray bytes = file.read(std::min(info.size(), MaxPictureBytes) + 1);
     return preparePicture(bytes, name);
 }
 

@@ -16,6 +16,7 @@ const QString VersionKey = QStringLiteral("VERSION");
 const QString HistoryShareKey = QStringLiteral("HISTORYSHARE");
 const QString SpellingKey = QStringLiteral("SPELLING");
 const QString NoSpelling = QStringLiteral("-");
+const QString DarkColoursKey = QStringLiteral("DARKCOLOURS");
 constexpr int MaxValueLength = 254;  // what a 255-character buffer holds
 // A list of dictionary names is longer than a version.
 constexpr int MaxSpellingLength = 3000;
@@ -165,6 +166,16 @@ std::optional<QStringList> SettingsFile::readSpellingLanguages() const
 bool SettingsFile::writeSpellingLanguages(const QStringList &names) const
 {
     return writeValue(SpellingKey, names.isEmpty() ? NoSpelling : names.join(QLatin1Char(',')));
+}
+
+bool SettingsFile::readDarkColours() const
+{
+    return readValue(DarkColoursKey, QStringLiteral("0"), MaxValueLength).trimmed() == QLatin1String("1");
+}
+
+bool SettingsFile::writeDarkColours(bool on) const
+{
+    return writeValue(DarkColoursKey, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 bool SettingsFile::writeValue(const QString &key, const QString &value) const

@@ -39,6 +39,9 @@ public:
     // when the user chose none), or nothing when never chosen.
     std::optional<QStringList> readSpellingLanguages() const;
     bool writeSpellingLanguages(const QStringList &names) const;
+    // "Dark Colours" (key DARKCOLOURS, 1 or 0); false when never chosen.
+    bool readDarkColours() const;
+    bool writeDarkColours(bool on) const;
 
     QString path() const;
 

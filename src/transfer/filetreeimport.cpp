@@ -245,7 +245,9 @@ private:
             m_log.skip(item, QStringLiteral("cannot be read (%1)").arg(file.errorString()));
             return false;
         }
-        *bytes = file.read(MaxFileBytes + 1);
+        // Read whole, not into a buffer of the largest size allowed: that
+        // would reserve 50 MB for every small file.
+        *bytes = file.readAll();
         if (file.error() != QFileDevice::NoError || bytes->size() > MaxFileBytes) {
             m_log.skip(item, QStringLiteral("cannot be read (%1)").arg(file.error() != QFileDevice::NoError
                                                                           ? file.errorString()

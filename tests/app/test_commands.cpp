@@ -76,7 +76,7 @@ private Q_SLOTS:
                            "Document &History...", "De&leted Documents..."}},
             {"&Database", {"&Compact Database", "Data &Backup", "&Restore from Backup", "", "&Import...",
                            "E&xport Folder..."}},
-            {"&Options", {"&Check New Version", "&Rebuild Database", "", "&Spelling Languages..."}},
+            {"&Options", {"&Check New Version", "&Rebuild Database", "", "&Spelling Languages...", "&Dark Colours"}},
             {"&Help", {"&Help", "&Bug Report", "&About"}},
         };
         const QList<QAction *> menus = m_window->menuBar()->actions();
@@ -136,7 +136,7 @@ private Q_SLOTS:
         m_window->state().setBusy(true);
         for (const QString &key : all) {
             const bool stays = key == "DocPrt" || key == "MnuHelp" || key == "MnuBugReport" || key == "MnuAbout"
-                || key == "MnuCheckNewVersion" || key == "MnuSpelling";
+                || key == "MnuCheckNewVersion" || key == "MnuSpelling" || key == "MnuDarkColours";
             QVERIFY2(stays ? enabledEverywhere(qPrintable(key)) : disabledEverywhere(qPrintable(key)), qPrintable(key));
         }
         m_window->state().setBusy(false);

@@ -75,6 +75,19 @@ private Q_SLOTS:
         QTRY_COMPARE(QApplication::focusWidget(), title);
     }
 
+    // Tab follows the layout: tree, list, title, text.
+    void tabFollowsTheLayout()
+    {
+        QWidget *tree = &m_window->folderTree();
+        tree->setFocus();
+        QStringList visited;
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, QStringList({"ListView1", "txtHTMLTitle", "DHTMLEdit1Text", "TreeView1"}));
+    }
+
     void theBoardIsAnsweredFromTheKeyboard()
     {
         MessageBoard &board = m_window->board();

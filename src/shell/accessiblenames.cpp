@@ -2,9 +2,11 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
 #include <QApplication>
 #include <QEvent>
 #include <QHash>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -45,6 +47,10 @@ const QHash<QString, QString> &namesByDesignName()
         {QStringLiteral("prgExport"), QStringLiteral("Export progress")},
         {QStringLiteral("prgMaintenance"), QStringLiteral("Progress")},
         {QStringLiteral("prgWork"), QStringLiteral("Progress")},
+        {QStringLiteral("FontCombo"), QStringLiteral("Font")},
+        {QStringLiteral("FontSizeCombo"), QStringLiteral("Font size")},
+        // The button a toolbar shows when its buttons do not all fit.
+        {QStringLiteral("qt_toolbar_ext_button"), QStringLiteral("More buttons")},
     };
     return names;
 }
@@ -62,6 +68,12 @@ QString nameFor(QWidget *w)
     const QString fromTable = namesByDesignName().value(w->objectName());
     if (!fromTable.isEmpty())
         return fromTable;
+    if (qobject_cast<QHeaderView *>(w))
+        return QStringLiteral("Column headings");
+    // The pop-up list of a combo box is named after the box.
+    for (QWidget *up = w->parentWidget(); up; up = up->parentWidget())
+        if (auto *combo = qobject_cast<QComboBox *>(up))
+            return combo->accessibleName().isEmpty() ? nameFor(combo) : combo->accessibleName();
     if (auto *tool = qobject_cast<QToolButton *>(w); tool && tool->defaultAction()) {
         const QString tip = tool->defaultAction()->toolTip();
         return withoutAccessKey(tip.isEmpty() ? tool->defaultAction()->text() : tip);

@@ -6,6 +6,7 @@
 #include "support/testsupport.h"
 
 #include <QAccessible>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QTest>
@@ -73,6 +74,11 @@ private Q_SLOTS:
                 button = b;
         QVERIFY(button);
         QCOMPARE(accessibleName(button), QStringLiteral("Add New Folder"));
+        // Also what shows only now and then: a toolbar's overflow button and
+        // the pop-up lists of the font boxes.
+        for (QWidget *w : m_window->findChildren<QWidget *>())
+            if (w->objectName() == QLatin1String("qt_toolbar_ext_button") || qobject_cast<QAbstractItemView *>(w))
+                QVERIFY2(!accessibleName(w).isEmpty(), qPrintable(w->objectName() + QLatin1Char(' ') + w->metaObject()->className()));
         // The tree and the list give their rows to the reader.
         QAccessibleInterface *tree = QAccessible::queryAccessibleInterface(m_window->findChild<QWidget *>("TreeView1"));
         QVERIFY(tree->childCount() >= 2);

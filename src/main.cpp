@@ -4,9 +4,9 @@
 #include "app/launcher.h"
 #include "app/mainwindow.h"
 #include "app/splash.h"
-#include "shell/programplaces.h"
-#include "shell/terminationsignals.h"
-#include "shell/version.h"
+#include "session/programplaces.h"
+#include "session/terminationsignals.h"
+#include "session/version.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -6,11 +6,11 @@
 #include "editor/documentpane.h"
 #include "editor/editrecovery.h"
 #include "editor/htmleditor.h"
-#include "shell/picturedata.h"
 #include "editor/titlebox.h"
-#include "shell/appstate.h"
 #include "runner/benchsession.h"
 #include "runner/resulttable.h"
+#include "session/appstate.h"
+#include "widgets/picturedata.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

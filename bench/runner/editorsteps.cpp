@@ -4,7 +4,7 @@
 #include "editor/documentpane.h"
 #include "editor/htmleditor.h"
 #include "editor/titlebox.h"
-#include "shell/appstate.h"
+#include "session/appstate.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 #include "app/aboutbox.h"
 
 #include "app/appicon.h"
-#include "shell/helpcontext.h"
+#include "widgets/helpcontext.h"
 
 #include <QDir>
 #include <QFontMetrics>

@@ -1,8 +1,8 @@
 #include "app/colouroptions.h"
 
-#include "shell/colourscheme.h"
-#include "shell/notices.h"
-#include "shell/settings.h"
+#include "session/settings.h"
+#include "widgets/colourscheme.h"
+#include "widgets/notices.h"
 
 #include <QAction>
 

@@ -3,11 +3,11 @@
 #include "app/aboutbox.h"
 #include "app/helpwindow.h"
 #include "app/mainwindow.h"
-#include "shell/helpcontext.h"
-#include "shell/prompts.h"
 #include "update/networkversionsource.h"
 #include "update/siteaddress.h"
 #include "update/updatewindow.h"
+#include "widgets/helpcontext.h"
+#include "widgets/prompts.h"
 
 #include <QApplication>
 #include <QKeyEvent>

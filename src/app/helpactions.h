@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/commands.h"
+#include "widgets/commands.h"
 
 #include <QObject>
 #include <QPointer>

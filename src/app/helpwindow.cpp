@@ -1,6 +1,6 @@
 #include "app/helpwindow.h"
 
-#include "shell/helpcontext.h"
+#include "widgets/helpcontext.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "app/launcher.h"
 
 #include "app/mainwindow.h"
-#include "shell/programplaces.h"
+#include "session/programplaces.h"
 
 namespace folio {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/prompts.h"
-#include "shell/session.h"
+#include "session/appstate.h"
+#include "session/session.h"
+#include "widgets/appcontext.h"
+#include "widgets/prompts.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "app/splash.h"
 
-#include "shell/twips.h"
+#include "widgets/twips.h"
 
 #include <QGuiApplication>
 #include <QPainter>

@@ -1,17 +1,17 @@
 #include "doclist/documentlist.h"
 
 #include "doclist/documentdrag.h"
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/busyscope.h"
-#include "shell/dragpayload.h"
-#include "shell/notices.h"
-#include "shell/displaytext.h"
-#include "shell/listrowitem.h"
-#include "shell/session.h"
-#include "shell/twips.h"
+#include "session/appstate.h"
+#include "session/session.h"
 #include "storage/database.h"
 #include "storage/documentstore.h"
+#include "widgets/appcontext.h"
+#include "widgets/busyscope.h"
+#include "widgets/displaytext.h"
+#include "widgets/dragpayload.h"
+#include "widgets/listrowitem.h"
+#include "widgets/notices.h"
+#include "widgets/twips.h"
 
 #include <QDrag>
 #include <QHeaderView>

@@ -1,10 +1,10 @@
 #include "editor/boundedtextedit.h"
 
 #include "editor/htmleditor.h"
-#include "shell/picturedata.h"
 #include "editor/safetextdocument.h"
-#include "shell/prompts.h"
 #include "storage/htmltext.h"
+#include "widgets/picturedata.h"
+#include "widgets/prompts.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
@@ -246,7 +246,7 @@ bool BoundedTextEdit::savePictureAs(int position)
     const QString suffix = pictureSuffix(stored->mimeType);
     const std::optional<QString> path =
         m_saveFile->saveFileName(QStringLiteral("Save Picture As"), QDir::home().filePath(QStringLiteral("picture.") + suffix),
-                                 {QStringLiteral("Pictures (*.%1)").arg(suffix)}, this);
+                                 {QStringLiteral("Pictures (*.%1)").arg(suffix)}, 0, this);
     if (!path)
         return false;
     QSaveFile file(*path);

@@ -1,20 +1,21 @@
 #include "editor/documentexport.h"
 
 #include "editor/htmleditor.h"
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/busyscope.h"
-#include "shell/messageboard.h"
-#include "shell/notices.h"
-#include "shell/prompts.h"
+#include "session/appstate.h"
 #include "storage/htmlexport.h"
+#include "widgets/appcontext.h"
+#include "widgets/busyscope.h"
+#include "widgets/messageboard.h"
+#include "widgets/notices.h"
+#include "widgets/prompts.h"
 
 #include <QDir>
 
 namespace folio {
 
 const QString ExportDialogTitle = QStringLiteral("Select Export File Folder and File Name");
-const QStringList ExportFilters = {QStringLiteral("HTML Files (*.htm)"), QStringLiteral("All Files (*)")};
+const QStringList ExportFilters = {QStringLiteral("All Files (*)"), QStringLiteral("HTML Files (*.htm)")};
+constexpr int HtmlFilter = 1;
 const QString NothingSelectedNotice = QStringLiteral("Please select a Document from Document List Area first");
 
 void exportShownDocument(AppContext &context, const QString &title, const HtmlEditor &editor, QWidget *parent)
@@ -27,7 +28,7 @@ void exportShownDocument(AppContext &context, const QString &title, const HtmlEd
         return;
     const QString suggested = QDir::home().filePath(exportFileName(title));
     const std::optional<QString> chosen =
-        context.prompts.saveFile->saveFileName(ExportDialogTitle, suggested, ExportFilters, parent);
+        context.prompts.saveFile->saveFileName(ExportDialogTitle, suggested, ExportFilters, HtmlFilter, parent);
     if (!chosen || chosen->isEmpty())
         return;
     const QString html = editor.documentHtml();

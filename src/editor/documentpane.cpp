@@ -1,25 +1,26 @@
 #include "editor/documentpane.h"
 
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/busyscope.h"
-#include "shell/commandavailability.h"
-#include "shell/icons.h"
-#include "shell/messageboard.h"
-#include "shell/notices.h"
-#include "shell/prompts.h"
-#include "shell/session.h"
-#include "shell/statuspanel.h"
 #include "editor/documentexport.h"
+#include "editor/documentprint.h"
 #include "editor/editrecovery.h"
 #include "editor/fontboxes.h"
 #include "editor/formattingbar.h"
 #include "editor/htmleditor.h"
 #include "editor/spellingoptions.h"
 #include "editor/titlebox.h"
+#include "session/appstate.h"
+#include "session/session.h"
 #include "storage/documentstore.h"
 #include "storage/recoveryfile.h"
 #include "storage/storageerror.h"
+#include "widgets/appcontext.h"
+#include "widgets/busyscope.h"
+#include "widgets/commandavailability.h"
+#include "widgets/icons.h"
+#include "widgets/messageboard.h"
+#include "widgets/notices.h"
+#include "widgets/prompts.h"
+#include "widgets/statuspanel.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -70,7 +71,7 @@ DocumentPane::DocumentPane(AppContext &context, QWidget *parent)
     layout->addWidget(m_editor, 1);
     m_title->setReadOnly(true);
     m_editor->setUrlOpener(m_context.prompts.urls);
-    m_editor->setDocumentPrinter(m_context.prompts.printer);
+    m_editor->setDocumentPrinter(m_context.prompts.printer ? m_context.prompts.printer : dialogDocumentPrinter());
     m_editor->setFontChooser(m_context.prompts.font);
     m_formatting->setColorChooser(m_context.prompts.color);
     m_formatting->setOpenFilePrompt(m_context.prompts.openFile);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/appstate.h"
+#include "session/appstate.h"
 #include "storage/types.h"
 
 #include <QFrame>

@@ -1,11 +1,11 @@
 #include "editor/editrecovery.h"
 
-#include "shell/appcontext.h"
-#include "shell/messageboard.h"
-#include "shell/notices.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "storage/recoverywriter.h"
 #include "storage/storageerror.h"
+#include "widgets/appcontext.h"
+#include "widgets/messageboard.h"
+#include "widgets/notices.h"
 
 #include <QtDebug>
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "editor/fontboxes.h"
 
-#include "shell/appstate.h"
-#include "shell/twips.h"
 #include "editor/htmleditor.h"
+#include "session/appstate.h"
+#include "widgets/twips.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

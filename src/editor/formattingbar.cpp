@@ -1,13 +1,13 @@
 #include "editor/formattingbar.h"
 
-#include "shell/icons.h"
-#include "editor/htmlcolor.h"
-#include "shell/prompts.h"
 #include "editor/editcommands.h"
 #include "editor/fontboxes.h"
+#include "editor/htmlcolor.h"
 #include "editor/htmleditor.h"
-#include "shell/picturedata.h"
 #include "editor/titlebox.h"
+#include "widgets/icons.h"
+#include "widgets/picturedata.h"
+#include "widgets/prompts.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,16 +1,16 @@
 #include "editor/htmleditor.h"
 
-#include "editor/htmlnesting.h"
 #include "editor/boundedtextedit.h"
-#include "editor/tablebudget.h"
-#include "shell/colourscheme.h"
-#include "shell/prompts.h"
 #include "editor/findtextdialog.h"
 #include "editor/htmlfontsize.h"
+#include "editor/htmlnesting.h"
 #include "editor/safetextdocument.h"
 #include "editor/selectionformat.h"
 #include "editor/spellhighlighter.h"
+#include "editor/tablebudget.h"
 #include "editor/textformatter.h"
+#include "widgets/colourscheme.h"
+#include "widgets/prompts.h"
 
 #include <QFontInfo>
 #include <QKeyEvent>
@@ -406,7 +406,6 @@ void HtmlEditor::showFindDialog(const QVariant &argument)
 bool HtmlEditor::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_edit) {
-        // Only key events are key events: the cast waits for the type check.
         if (event->type() == QEvent::ShortcutOverride) {
             // Ctrl+P and Ctrl+F belong to the control while it has the focus,
             // even when a window around it has a shortcut on the same keys.

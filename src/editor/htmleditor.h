@@ -1,7 +1,8 @@
 #pragma once
 
+#include "editor/documentprint.h"
 #include "editor/editcommands.h"
-#include "shell/prompts.h"
+#include "widgets/prompts.h"
 
 #include <QTextCharFormat>
 #include <QVariant>
@@ -27,7 +28,7 @@ class SpellHighlighter;
 class TextFormatter;
 class UrlOpener;
 
-// The HTML editing control of the document pane ("DHTMLEdit1"): one
+// The HTML editing control of the document pane (object name DHTMLEdit1): one
 // document as HTML, shown read-only (browse mode) or editable, with the
 // editing commands of the formatting bar (see editcommands.h).
 //

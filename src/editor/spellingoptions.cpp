@@ -2,7 +2,7 @@
 
 #include "editor/spellchecker.h"
 #include "editor/spellingdialog.h"
-#include "shell/settings.h"
+#include "session/settings.h"
 
 #include <QDir>
 #include <QLocale>

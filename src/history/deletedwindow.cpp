@@ -1,14 +1,14 @@
 #include "history/deletedwindow.h"
 
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/busyscope.h"
-#include "shell/helpcontext.h"
-#include "shell/notices.h"
-#include "shell/session.h"
+#include "session/appstate.h"
+#include "session/session.h"
 #include "storage/folderstore.h"
 #include "storage/historystore.h"
 #include "storage/htmltext.h"
+#include "widgets/appcontext.h"
+#include "widgets/busyscope.h"
+#include "widgets/helpcontext.h"
+#include "widgets/notices.h"
 
 #include <QHeaderView>
 #include <QPlainTextEdit>

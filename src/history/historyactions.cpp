@@ -3,9 +3,9 @@
 #include "history/deletedwindow.h"
 #include "history/historythinner.h"
 #include "history/historywindow.h"
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/messageboard.h"
+#include "session/appstate.h"
+#include "widgets/appcontext.h"
+#include "widgets/messageboard.h"
 
 #include <QTimer>
 #include <QWidget>

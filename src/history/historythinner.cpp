@@ -1,10 +1,10 @@
 #include "history/historythinner.h"
 
-#include "shell/notices.h"
-#include "shell/session.h"
-#include "shell/settings.h"
+#include "session/session.h"
+#include "session/settings.h"
 #include "storage/historystore.h"
 #include "storage/storageerror.h"
+#include "widgets/notices.h"
 
 #include <QDateTime>
 #include <QPointer>

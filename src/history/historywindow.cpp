@@ -1,15 +1,15 @@
 #include "history/historywindow.h"
 
 #include "history/worddiff.h"
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/busyscope.h"
-#include "shell/helpcontext.h"
-#include "shell/notices.h"
-#include "shell/session.h"
+#include "session/appstate.h"
+#include "session/session.h"
 #include "storage/documentstore.h"
 #include "storage/historystore.h"
 #include "storage/htmltext.h"
+#include "widgets/appcontext.h"
+#include "widgets/busyscope.h"
+#include "widgets/helpcontext.h"
+#include "widgets/notices.h"
 
 #include <QHeaderView>
 #include <QLabel>

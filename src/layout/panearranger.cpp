@@ -1,8 +1,8 @@
 #include "layout/panearranger.h"
 
 #include "layout/splitterbar.h"
-#include "shell/appstate.h"
-#include "shell/twips.h"
+#include "session/appstate.h"
+#include "widgets/twips.h"
 
 #include <QEvent>
 #include <QLayout>

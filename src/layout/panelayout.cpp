@@ -1,6 +1,6 @@
 #include "layout/panelayout.h"
 
-#include "shell/twips.h"
+#include "widgets/twips.h"
 
 #include <array>
 #include <utility>

@@ -1,6 +1,7 @@
 #include "maintenance/backuprestoredialog.h"
 
 #include "storage/storageerror.h"
+#include "widgets/colors.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -23,11 +24,6 @@ namespace {
 constexpr quint32 InstructionColor = 0x800000;  // dark blue
 constexpr quint32 RunningColor = 0x000080;      // dark red
 constexpr quint32 PositionLabelBackground = 0xE0E0E0;
-
-QColor fromBgr(quint32 bgr)
-{
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
 
 QFont arial()
 {
@@ -89,7 +85,7 @@ void BackupRestoreDialog::buildControls()
         m_names[i]->setFont(arial());
         m_names[i]->setAutoFillBackground(true);
         QPalette palette = m_names[i]->palette();
-        palette.setColor(QPalette::Window, fromBgr(PositionLabelBackground));
+        palette.setColor(QPalette::Window, colorFromBgr(PositionLabelBackground));
         m_names[i]->setPalette(palette);
         m_names[i]->setMinimumWidth(160);
         grid->addWidget(m_names[i], i, 1);
@@ -202,7 +198,7 @@ void BackupRestoreDialog::setInformation(const QString &text, quint32 bgrColor)
 {
     m_information->setText(text);
     QPalette palette = m_information->palette();
-    palette.setColor(QPalette::WindowText, fromBgr(bgrColor));
+    palette.setColor(QPalette::WindowText, colorFromBgr(bgrColor));
     m_information->setPalette(palette);
 }
 

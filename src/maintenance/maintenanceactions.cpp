@@ -1,15 +1,15 @@
 #include "maintenance/maintenanceactions.h"
 
 #include "maintenance/workerrun.h"
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/busyscope.h"
-#include "shell/messageboard.h"
-#include "shell/session.h"
-#include "shell/statuspanel.h"
+#include "session/appstate.h"
+#include "session/session.h"
 #include "storage/database.h"
 #include "storage/filemaintenance.h"
 #include "storage/storageerror.h"
+#include "widgets/appcontext.h"
+#include "widgets/busyscope.h"
+#include "widgets/messageboard.h"
+#include "widgets/statuspanel.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "maintenance/backuprestoredialog.h"
-#include "shell/commands.h"
 #include "storage/types.h"
+#include "widgets/commands.h"
 
 #include <QPointer>
 

@@ -3,22 +3,22 @@
 #include "search/findresultlist.h"
 #include "search/searchindexbuilder.h"
 #include "search/secondsused.h"
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/icons.h"
-#include "shell/notices.h"
-#include "shell/session.h"
+#include "session/appstate.h"
+#include "session/session.h"
 #include "storage/database.h"
 #include "storage/documentsearch.h"
 #include "storage/folderstore.h"
+#include "widgets/appcontext.h"
+#include "widgets/clickablelabel.h"
+#include "widgets/icons.h"
+#include "widgets/notices.h"
+#include "widgets/statuspanel.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QGridLayout>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -32,52 +32,7 @@ namespace {
 const QString IdleText = QStringLiteral("IDLE");
 const QString BusyText = QStringLiteral("BUSY");
 
-// ImageListFind's first two pictures: 1 busy (red), 2 idle (green).
-QPixmap statusPicture(int index)
-{
-    QPixmap pixmap(12, 12);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(index == 1 ? QColor(200, 40, 40) : QColor(40, 160, 60));
-    p.setPen(Qt::darkGray);
-    p.drawEllipse(1, 1, 10, 10);
-    return pixmap;
-}
-
 } // namespace
-
-PictureButton::PictureButton(const QString &name, const QPixmap &picture, QWidget *parent)
-    : QLabel(parent)
-{
-    setObjectName(name);
-    setPixmap(picture);
-    setFrameShape(QFrame::StyledPanel);
-    setFrameShadow(QFrame::Raised);
-    setAlignment(Qt::AlignCenter);
-    setCursor(Qt::PointingHandCursor);
-}
-
-void PictureButton::setEnabled(bool enabled)
-{
-    QLabel::setEnabled(enabled);
-    m_pressed = false;
-}
-
-void PictureButton::mousePressEvent(QMouseEvent *event)
-{
-    m_pressed = event->button() == Qt::LeftButton;
-    setFrameShadow(QFrame::Sunken);
-}
-
-void PictureButton::mouseReleaseEvent(QMouseEvent *event)
-{
-    setFrameShadow(QFrame::Raised);
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    if (click)
-        Q_EMIT clicked();
-}
 
 FindDocumentsDialog::FindDocumentsDialog(AppContext &context, SearchIndexBuilder &builder, QWidget *parent)
     : QDialog(parent)
@@ -90,7 +45,7 @@ FindDocumentsDialog::FindDocumentsDialog(AppContext &context, SearchIndexBuilder
     buildControls();
     formLoad();
 
-    connect(m_find, &PictureButton::clicked, this, &FindDocumentsDialog::cmdFindClicked);
+    connect(m_find, &ClickableLabel::clicked, this, &FindDocumentsDialog::cmdFindClicked);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &FindDocumentsDialog::openSelected);
     connect(&m_builder, &SearchIndexBuilder::started, this, [this] { showBuildProgress(0, 0); });
     connect(&m_builder, &SearchIndexBuilder::progressed, this, &FindDocumentsDialog::showBuildProgress);
@@ -129,7 +84,11 @@ void FindDocumentsDialog::buildControls()
     m_documents->setObjectName(QStringLiteral("chkDoc"));
     m_folders = new QCheckBox(QStringLiteral("Folder Name"), frame);
     m_folders->setObjectName(QStringLiteral("chkFolder"));
-    m_find = new PictureButton(QStringLiteral("cmdFind"), commandIcon(QStringLiteral("DocFind")).pixmap(24, 24), frame);
+    m_find = new ClickableLabel(QStringLiteral("cmdFind"), frame);
+    m_find->setPixmap(commandIcon(QStringLiteral("DocFind")).pixmap(24, 24));
+    m_find->setFrameShape(QFrame::StyledPanel);
+    m_find->setFrameShadow(QFrame::Raised);
+    m_find->setAlignment(Qt::AlignCenter);
     m_find->setToolTip(QStringLiteral("Find Now"));
     m_find->setMinimumSize(36, 36);
 
@@ -170,7 +129,7 @@ void FindDocumentsDialog::buildControls()
     resize(640, 420);
 }
 
-// Form_Load: empty keywords, documents searched, folders not, AND.
+// The window opens with empty keywords, documents searched, folders not, AND.
 void FindDocumentsDialog::formLoad()
 {
     m_query1->clear();
@@ -265,7 +224,7 @@ void FindDocumentsDialog::runWaitingSearch()
     runSearch(*std::exchange(m_waiting, std::nullopt));
 }
 
-// ListView1_DblClick: a document row shows the document in the main
+// A double click on a document row shows the document in the main
 // window, a folder row selects and lists the folder, both through the one
 // navigation channel (the document pane asks about unsaved changes). A row
 // whose document or folder is gone meanwhile does nothing.

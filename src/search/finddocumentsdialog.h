@@ -3,11 +3,11 @@
 #include "storage/documentsearch.h"
 
 #include <QDialog>
-#include <QLabel>
 #include <QString>
 #include <optional>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QStatusBar;
@@ -15,27 +15,9 @@ class QStatusBar;
 namespace folio {
 
 struct AppContext;
+class ClickableLabel;
 class FindResultList;
 class SearchIndexBuilder;
-
-// A picture used as a button: it reacts to a mouse click while enabled.
-class PictureButton : public QLabel
-{
-    Q_OBJECT
-public:
-    PictureButton(const QString &name, const QPixmap &picture, QWidget *parent);
-    void setEnabled(bool enabled);
-
-Q_SIGNALS:
-    void clicked();
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-
-private:
-    bool m_pressed = false;
-};
 
 // frmFindDoc, "Find Documents": searches titles and visible texts of the
 // documents and/or the folder names for one or two keywords and lists the
@@ -82,7 +64,7 @@ private:
     QRadioButton *m_or = nullptr;
     QCheckBox *m_documents = nullptr;
     QCheckBox *m_folders = nullptr;
-    PictureButton *m_find = nullptr;
+    ClickableLabel *m_find = nullptr;
     FindResultList *m_list = nullptr;
     QStatusBar *m_statusBar = nullptr;
     QLabel *m_statusPicture = nullptr;

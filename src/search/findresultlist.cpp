@@ -1,9 +1,9 @@
 #include "search/findresultlist.h"
 
-#include "shell/displaytext.h"
-#include "shell/listrowitem.h"
-#include "shell/twips.h"
 #include "storage/documentstore.h"
+#include "widgets/displaytext.h"
+#include "widgets/listrowitem.h"
+#include "widgets/twips.h"
 
 #include <QHeaderView>
 #include <QStyle>

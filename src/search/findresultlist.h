@@ -29,7 +29,8 @@ public:
     static qint64 numberOf(const QTreeWidgetItem *item);
     bool isSorted() const { return m_sorted; }
 
-    // ListView1_ColumnClick.
+    // A click on a column heading sorts by that column; another click on
+    // the same heading reverses the order.
     void sortByColumn(int column);
 
 private:

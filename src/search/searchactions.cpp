@@ -2,7 +2,7 @@
 
 #include "search/finddocumentsdialog.h"
 #include "search/searchindexbuilder.h"
-#include "shell/appcontext.h"
+#include "widgets/appcontext.h"
 
 #include <QTimer>
 #include <QWidget>

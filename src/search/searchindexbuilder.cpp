@@ -1,9 +1,9 @@
 #include "search/searchindexbuilder.h"
 
-#include "shell/notices.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "storage/searchindex.h"
 #include "storage/storageerror.h"
+#include "widgets/notices.h"
 
 #include <QMetaObject>
 #include <QPointer>

@@ -26,8 +26,8 @@ public:
     // must exist; returns the key of the row it inserted. Its new-row
     // marker (Child) is 0.
     DirNum addFolder(const QString &name, DirNum parent);
-    // Resets the new-row marker that an interrupted run of an earlier
-    // program may have left on some rows. One pass over the table: called
+    // Resets the new-row marker that an interrupted add may have left on
+    // some rows. One pass over the table: called
     // after the user adds a folder, not for every row a tool writes.
     void clearNewRowMarkers();
     // Returns false when no such folder exists.

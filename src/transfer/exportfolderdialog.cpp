@@ -1,7 +1,7 @@
 #include "transfer/exportfolderdialog.h"
 
-#include "shell/helpcontext.h"
-#include "shell/prompts.h"
+#include "widgets/helpcontext.h"
+#include "widgets/prompts.h"
 
 #include <QDir>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #include "transfer/importreportdialog.h"
 
-#include "shell/helpcontext.h"
+#include "widgets/helpcontext.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

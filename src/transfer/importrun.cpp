@@ -1,6 +1,5 @@
 #include "transfer/importrun.h"
 
-#include "shell/picturedata.h"
 #include "storage/collectionfile.h"
 #include "storage/documentstore.h"
 #include "transfer/cherrytreeimport.h"
@@ -8,6 +7,7 @@
 #include "transfer/filetreeimport.h"
 #include "transfer/folderexport.h"
 #include "transfer/zimimport.h"
+#include "widgets/picturedata.h"
 
 #include <QDateTime>
 #include <algorithm>

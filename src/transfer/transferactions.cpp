@@ -1,11 +1,7 @@
 #include "transfer/transferactions.h"
 
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/busyscope.h"
-#include "shell/messageboard.h"
-#include "shell/notices.h"
-#include "shell/session.h"
+#include "session/appstate.h"
+#include "session/session.h"
 #include "storage/database.h"
 #include "storage/folderstore.h"
 #include "storage/storageerror.h"
@@ -13,6 +9,10 @@
 #include "transfer/exportfolderdialog.h"
 #include "transfer/importdialog.h"
 #include "transfer/importreportdialog.h"
+#include "widgets/appcontext.h"
+#include "widgets/busyscope.h"
+#include "widgets/messageboard.h"
+#include "widgets/notices.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "shell/commands.h"
 #include "transfer/folderexport.h"
 #include "transfer/importrun.h"
+#include "widgets/commands.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,12 +1,12 @@
 #include "tree/folderactions.h"
 
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/messageboard.h"
-#include "shell/notices.h"
+#include "session/appstate.h"
 #include "storage/folderstore.h"
 #include "tree/folderrules.h"
 #include "tree/foldertree.h"
+#include "widgets/appcontext.h"
+#include "widgets/messageboard.h"
+#include "widgets/notices.h"
 
 #include <QAction>
 #include <QShortcut>

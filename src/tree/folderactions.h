@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/commands.h"
 #include "storage/types.h"
+#include "widgets/commands.h"
 
 #include <optional>
 

@@ -1,12 +1,12 @@
 #include "tree/folderdragdrop.h"
 
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/busyscope.h"
-#include "shell/notices.h"
+#include "session/appstate.h"
 #include "storage/database.h"
 #include "storage/documentstore.h"
 #include "storage/folderstore.h"
+#include "widgets/appcontext.h"
+#include "widgets/busyscope.h"
+#include "widgets/notices.h"
 
 #include <QElapsedTimer>
 

@@ -1,14 +1,14 @@
 #include "tree/foldertree.h"
 
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/busyscope.h"
-#include "shell/dragpayload.h"
-#include "shell/notices.h"
-#include "shell/session.h"
-#include "shell/statuspanel.h"
+#include "session/appstate.h"
+#include "session/session.h"
 #include "storage/folderstore.h"
 #include "storage/storageerror.h"
+#include "widgets/appcontext.h"
+#include "widgets/busyscope.h"
+#include "widgets/dragpayload.h"
+#include "widgets/notices.h"
+#include "widgets/statuspanel.h"
 
 #include <QDrag>
 #include <QDragEnterEvent>

@@ -1,14 +1,14 @@
 #include "update/updatewindow.h"
 
-#include "shell/colors.h"
-#include "shell/helpcontext.h"
-#include "shell/prompts.h"
-#include "shell/windowtopmost.h"
 #include "update/digitstrip.h"
 #include "update/progresspictures.h"
 #include "update/versionfile.h"
 #include "update/versionsource.h"
-#include "shell/windowtopmost.h"
+#include "widgets/colors.h"
+#include "widgets/helpcontext.h"
+#include "widgets/prompts.h"
+#include "widgets/windowtopmost.h"
+#include "widgets/windowtopmost.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -78,7 +78,7 @@ UpdateWindow::UpdateWindow(QString runningVersion, std::unique_ptr<VersionSource
     connect(m_timer2, &QTimer::timeout, this, &UpdateWindow::timer2Tick);
     connect(m_timer3, &QTimer::timeout, this, &UpdateWindow::timer3Tick);
 
-    // The load.
+    // The window starts on top, with the download not yet offered.
     m_progressValue = 0;
     setWindowTopmost(this, TopmostTrue);
     m_cmdDownload->setEnabled(false);

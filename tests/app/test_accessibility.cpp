@@ -2,8 +2,8 @@
 // words and its tool tip as its description, the tree and the list expose
 // their rows, and the message board says its message.
 
-#include "shell/messageboard.h"
 #include "support/testsupport.h"
+#include "widgets/messageboard.h"
 
 #include <QAccessible>
 #include <QAbstractItemView>

@@ -2,8 +2,8 @@
 // tool tip, one action per command everywhere, and what each may do in
 // browse, edit and busy mode.
 
-#include "shell/commands.h"
 #include "support/testsupport.h"
+#include "widgets/commands.h"
 
 #include <QAction>
 #include <QMenu>

@@ -4,11 +4,11 @@
 
 #include "editor/documentpane.h"
 #include "editor/htmleditor.h"
-#include "shell/colors.h"
-#include "shell/colourscheme.h"
-#include "shell/icons.h"
-#include "shell/settings.h"
+#include "session/settings.h"
 #include "support/testsupport.h"
+#include "widgets/colors.h"
+#include "widgets/colourscheme.h"
+#include "widgets/icons.h"
 
 #include <QAction>
 #include <QApplication>

@@ -8,9 +8,9 @@
 #include "editor/htmleditor.h"
 #include "editor/titlebox.h"
 #include "search/finddocumentsdialog.h"
-#include "shell/messageboard.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
+#include "widgets/messageboard.h"
 
 #include <QAction>
 #include <QLineEdit>

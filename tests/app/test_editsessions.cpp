@@ -26,12 +26,12 @@
 #include "editor/documentpane.h"
 #include "editor/htmleditor.h"
 #include "editor/titlebox.h"
-#include "shell/dragpayload.h"
-#include "shell/messageboard.h"
-#include "shell/notices.h"
 #include "support/panefixture.h"
 #include "tree/folderdragdrop.h"
 #include "tree/foldertree.h"
+#include "widgets/dragpayload.h"
+#include "widgets/messageboard.h"
+#include "widgets/notices.h"
 
 #include <QAction>
 #include <QApplication>

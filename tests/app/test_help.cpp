@@ -2,9 +2,9 @@
 // icon.
 #include "app/aboutbox.h"
 #include "app/appicon.h"
-#include "shell/helpcontext.h"
 #include "app/helpwindow.h"
-#include "shell/version.h"
+#include "session/version.h"
+#include "widgets/helpcontext.h"
 
 #include <QApplication>
 #include <QDir>

@@ -7,12 +7,12 @@
 #include "app/mainwindow.h"
 #include "editor/documentpane.h"
 #include "editor/htmleditor.h"
-#include "shell/commands.h"
-#include "shell/helpcontext.h"
 #include "support/panefixture.h"
 #include "tree/foldertree.h"
 #include "update/siteaddress.h"
 #include "update/updatewindow.h"
+#include "widgets/commands.h"
+#include "widgets/helpcontext.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,10 +4,10 @@
 #include "editor/documentpane.h"
 #include "editor/htmleditor.h"
 #include "editor/titlebox.h"
-#include "shell/appstate.h"
-#include "shell/messageboard.h"
+#include "session/appstate.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
+#include "widgets/messageboard.h"
 
 #include <QApplication>
 #include <QTest>

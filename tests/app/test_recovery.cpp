@@ -6,10 +6,10 @@
 #include "editor/documentpane.h"
 #include "editor/htmleditor.h"
 #include "editor/titlebox.h"
-#include "shell/messageboard.h"
 #include "storage/recoveryfile.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
+#include "widgets/messageboard.h"
 
 #include <QAction>
 #include <QDir>

@@ -6,13 +6,13 @@
 #include "editor/documentpane.h"
 #include "editor/htmleditor.h"
 #include "editor/titlebox.h"
-#include "shell/messageboard.h"
-#include "shell/statuspanel.h"
 #include "storage/atomicfile.h"
 #include "storage/storageerror.h"
 #include "support/panefixture.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
+#include "widgets/messageboard.h"
+#include "widgets/statuspanel.h"
 
 #include <QLabel>
 #include <QSignalSpy>

@@ -1,13 +1,13 @@
 // Loading and unloading the real main window in a program folder.
 
 #include "app/launcher.h"
-#include "shell/messageboard.h"
-#include "shell/settings.h"
-#include "shell/statuspanel.h"
-#include "shell/version.h"
 #include "doclist/documentlist.h"
+#include "session/settings.h"
+#include "session/version.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
+#include "widgets/messageboard.h"
+#include "widgets/statuspanel.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,7 +8,7 @@
 #include "doclist/documentlist.h"
 #include "editor/documentpane.h"
 #include "editor/htmleditor.h"
-#include "shell/appstate.h"
+#include "session/appstate.h"
 #include "support/panefixture.h"
 #include "support/pdftext.h"
 #include "support/testsupport.h"
@@ -183,7 +183,8 @@ private Q_SLOTS:
         const QStringList question = m_script->saveFileQuestions.first().split(QLatin1Char('|'));
         QCOMPARE(question.first(), QStringLiteral("Select Export File Folder and File Name"));
         QCOMPARE(QFileInfo(question.last()).fileName(), QStringLiteral("a-b=c.htm"));
-        QCOMPARE(m_script->saveFileFilters.first(), QStringList({"HTML Files (*.htm)", "All Files (*)"}));
+        QCOMPARE(m_script->saveFileFilters.first(), QStringList({"All Files (*)", "HTML Files (*.htm)"}));
+        QCOMPARE(m_script->saveFileSelectedFilters.first(), QStringLiteral("HTML Files (*.htm)"));
 
         const QString html = m_window->documentPane().editor()->documentHtml();
         const QByteArray written = fileBytes(target);

@@ -1,8 +1,8 @@
 // The document list: columns, zero fill, order, sorting by header clicks,
 // several selected entries, opening by click and keyboard, the pop-up menu.
 
-#include "shell/appstate.h"
 #include "doclist/documentlist.h"
+#include "session/appstate.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
 

@@ -2,19 +2,19 @@
 // with their refusals, the title rule, the formatting bar, the font boxes,
 // failures that keep the user's text, and closing with unsaved changes.
 
-#include "shell/appstate.h"
-#include "shell/commands.h"
 #include "doclist/documentlist.h"
-#include "editor/htmlcolor.h"
-#include "shell/prompts.h"
 #include "editor/documentpane.h"
 #include "editor/fontboxes.h"
 #include "editor/formattingbar.h"
+#include "editor/htmlcolor.h"
 #include "editor/htmleditor.h"
 #include "editor/titlebox.h"
-#include "shell/messageboard.h"
+#include "session/appstate.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
+#include "widgets/commands.h"
+#include "widgets/messageboard.h"
+#include "widgets/prompts.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -3,7 +3,7 @@
 
 #include "editortesting.h"
 
-#include "shell/prompts.h"
+#include "widgets/prompts.h"
 
 #include <QAction>
 #include <QCheckBox>

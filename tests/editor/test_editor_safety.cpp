@@ -4,9 +4,9 @@
 #include "editortesting.h"
 
 #include "editor/htmlnesting.h"
-#include "editor/tablebudget.h"
 #include "editor/safetextdocument.h"
-#include "shell/prompts.h"
+#include "editor/tablebudget.h"
+#include "widgets/prompts.h"
 
 #include <QBuffer>
 #include <QClipboard>

@@ -6,11 +6,11 @@
 #include "editor/boundedtextedit.h"
 #include "editor/documentpane.h"
 #include "editor/htmleditor.h"
-#include "shell/picturedata.h"
-#include "shell/appstate.h"
+#include "session/appstate.h"
 #include "storage/documentsearch.h"
 #include "support/panefixture.h"
 #include "support/testsupport.h"
+#include "widgets/picturedata.h"
 
 #include <QAction>
 #include <QApplication>

@@ -9,7 +9,7 @@
 #include "editor/spellingdialog.h"
 #include "editor/spellingoptions.h"
 #include "editor/titlebox.h"
-#include "shell/settings.h"
+#include "session/settings.h"
 #include "support/panefixture.h"
 
 #include <QAction>

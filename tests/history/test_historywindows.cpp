@@ -10,9 +10,9 @@
 #include "editor/titlebox.h"
 #include "history/deletedwindow.h"
 #include "history/historywindow.h"
-#include "shell/messageboard.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
+#include "widgets/messageboard.h"
 
 #include <QAction>
 #include <QPlainTextEdit>

@@ -6,8 +6,8 @@
 #include "editor/documentpane.h"
 #include "layout/panearranger.h"
 #include "layout/splitterbar.h"
-#include "shell/twips.h"
 #include "support/testsupport.h"
+#include "widgets/twips.h"
 
 #include <QAction>
 #include <QDir>

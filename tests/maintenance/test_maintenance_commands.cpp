@@ -6,13 +6,13 @@
 #include "editor/titlebox.h"
 #include "maintenance/backuprestoredialog.h"
 #include "maintenance/maintenanceactions.h"
-#include "shell/messageboard.h"
-#include "shell/statuspanel.h"
 #include "storage/atomicfile.h"
 #include "storage/filemaintenance.h"
 #include "storage/sqlitefile.h"
 #include "support/panefixture.h"
 #include "tree/foldertree.h"
+#include "widgets/messageboard.h"
+#include "widgets/statuspanel.h"
 
 #include <QAction>
 #include <QDir>

@@ -4,18 +4,18 @@
 // failing search, the button during a search and the index build at open
 // and before a search.
 
+#include "app/mainwindow.h"
+#include "doclist/documentlist.h"
 #include "search/finddocumentsdialog.h"
 #include "search/findresultlist.h"
 #include "search/searchactions.h"
 #include "search/searchindexbuilder.h"
 #include "search/secondsused.h"
-#include "shell/notices.h"
-#include "app/mainwindow.h"
-#include "doclist/documentlist.h"
-#include "shell/appstate.h"
+#include "session/appstate.h"
 #include "storage/documentsearch.h"
 #include "storage/schema.h"
 #include "support/panefixture.h"
+#include "widgets/notices.h"
 
 #include <QAction>
 #include <QCheckBox>

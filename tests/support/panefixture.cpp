@@ -1,10 +1,10 @@
 #include "support/panefixture.h"
 
-#include "shell/documentprint.h"
-#include "shell/messageboard.h"
-#include "shell/notices.h"
-#include "shell/statuspanel.h"
-#include "shell/version.h"
+#include "editor/documentprint.h"
+#include "session/version.h"
+#include "widgets/messageboard.h"
+#include "widgets/notices.h"
+#include "widgets/statuspanel.h"
 
 #include <QPrinter>
 #include <QTest>
@@ -61,10 +61,11 @@ class ScriptedSaveFile : public SaveFilePrompt
 public:
     explicit ScriptedSaveFile(std::shared_ptr<ScriptedPrompts> s) : m_s(std::move(s)) {}
     std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath,
-                                        const QStringList &filters, QWidget *) override
+                                        const QStringList &filters, int selectedFilter, QWidget *) override
     {
         m_s->saveFileQuestions.append(title + QLatin1Char('|') + suggestedPath);
         m_s->saveFileFilters.append(filters);
+        m_s->saveFileSelectedFilters.append(filters.value(selectedFilter));
         return m_s->saveFileNames.isEmpty() ? std::nullopt : m_s->saveFileNames.takeFirst();
     }
     std::shared_ptr<ScriptedPrompts> m_s;

@@ -5,11 +5,11 @@
 // holding the message board and the status panel, and prompts that a test
 // scripts. Several fixtures may live at once (each has its own folder).
 
-#include "shell/appcontext.h"
-#include "shell/appstate.h"
-#include "shell/prompts.h"
-#include "shell/session.h"
+#include "session/appstate.h"
+#include "session/session.h"
 #include "support/testsupport.h"
+#include "widgets/appcontext.h"
+#include "widgets/prompts.h"
 
 #include <QWidget>
 #include <memory>
@@ -41,6 +41,7 @@ struct ScriptedPrompts
     // the filters each offered.
     QStringList saveFileQuestions;
     QList<QStringList> saveFileFilters;
+    QStringList saveFileSelectedFilters;
 };
 
 // Prompts that answer from `script` (also for a whole main window).

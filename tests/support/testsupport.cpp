@@ -1,8 +1,8 @@
 #include "support/testsupport.h"
 
-#include "shell/messageboard.h"
-#include "shell/notices.h"
 #include "storage/recoveryfile.h"
+#include "widgets/messageboard.h"
+#include "widgets/notices.h"
 
 #include <QFile>
 #include <QLabel>

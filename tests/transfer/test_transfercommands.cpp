@@ -2,14 +2,14 @@
 // fixture: the work runs while the commands wait, the report and the
 // notices say what happened, and the tree shows the new folders.
 
-#include "shell/appstate.h"
-#include "shell/messageboard.h"
 #include "sampledata.h"
+#include "session/appstate.h"
 #include "support/panefixture.h"
 #include "transfer/exportfolderdialog.h"
 #include "transfer/importdialog.h"
 #include "transfer/importreportdialog.h"
 #include "transfer/transferactions.h"
+#include "widgets/messageboard.h"
 
 #include <QDir>
 #include <QFile>

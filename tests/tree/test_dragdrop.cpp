@@ -6,12 +6,12 @@
 
 #include "doclist/documentdrag.h"
 #include "doclist/documentlist.h"
-#include "shell/dragpayload.h"
-#include "shell/statuspanel.h"
 #include "support/testsupport.h"
 #include "tree/dragrules.h"
 #include "tree/foldertree.h"
 #include "treetesting.h"
+#include "widgets/dragpayload.h"
+#include "widgets/statuspanel.h"
 
 #include <QDragEnterEvent>
 #include <QLabel>

@@ -1,12 +1,12 @@
 // Adding, renaming and deleting folders through the commands of the real
 // window, with every change checked in KB97.MDB as another tool sees it.
 
-#include "shell/commands.h"
-#include "shell/messageboard.h"
 #include "support/testsupport.h"
 #include "tree/folderrules.h"
 #include "tree/foldertree.h"
 #include "treetesting.h"
+#include "widgets/commands.h"
+#include "widgets/messageboard.h"
 
 #include <QAction>
 #include <QLabel>

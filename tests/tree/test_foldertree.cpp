@@ -1,12 +1,12 @@
 // The folder tree built from rows another tool wrote: order, depth,
 // unreachable rows, a crafted deep chain, selection and its status texts.
 
-#include "shell/appstate.h"
-#include "shell/statuspanel.h"
 #include "doclist/documentlist.h"
+#include "session/appstate.h"
 #include "support/testsupport.h"
 #include "tree/foldertree.h"
 #include "treetesting.h"
+#include "widgets/statuspanel.h"
 
 #include <QMenu>
 #include <QTest>

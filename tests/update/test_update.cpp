@@ -1,14 +1,14 @@
 // The new-version window against a real HTTP server on 127.0.0.1: the
 // version file's rules, the three end states, time-out, cancel and the
 // reply cap; the digit display and the progress animation.
-#include "shell/helpcontext.h"
-#include "shell/prompts.h"
 #include "update/digitstrip.h"
 #include "update/networkversionsource.h"
 #include "update/siteaddress.h"
 #include "update/updatewindow.h"
 #include "update/versionfile.h"
-#include "shell/windowtopmost.h"
+#include "widgets/helpcontext.h"
+#include "widgets/prompts.h"
+#include "widgets/windowtopmost.h"
 
 #include <QHostAddress>
 #include <QLabel>

@@ -76,7 +76,7 @@ DocumentPane::DocumentPane(AppContext &context, QWidget *parent)
     m_formatting->setColorChooser(m_context.prompts.color);
     m_formatting->setOpenFilePrompt(m_context.prompts.openFile);
     m_editor->setSaveFilePrompt(m_context.prompts.saveFile);
-    m_editor->setCommandRunner([this](const QString &key) { m_formatting->run(key); });
+    m_editor->setFontAction(m_formatting->fontBoxAction());
     m_spelling = new SpellingOptions(m_context.session.programDir(), this);
     m_editor->setSpellChecker(&m_spelling->checker());
     m_title->setSpellChecker(&m_spelling->checker());
@@ -373,7 +373,7 @@ void DocumentPane::exportDocument()
     exportShownDocument(m_context, m_title->text(), *m_editor, window());
 }
 
-// The print key gives the editing control the focus and lets it print, as
+// The print key gives the HTML editor the focus and lets it print, as
 // if the user had pressed Ctrl+P in it.
 void DocumentPane::printDocument()
 {

@@ -60,7 +60,7 @@ public:
     void cancelEditing();
     // Writes what the pane shows to an HTML file the user names.
     void exportDocument();
-    // Prints the shown document, as Ctrl+P in the editing control does.
+    // Prints the shown document, as Ctrl+P in the HTML editor does.
     void printDocument();
     // "Spelling Languages..."
     void showSpellingLanguages();

@@ -1,8 +1,9 @@
 #pragma once
 
-// Command ids, execution options and command states of the HTML editing
-// control. The numbers are part of the control's interface: the formatting
-// bar and the document pane send them unchanged.
+// The numbered commands of the HTML editor (HtmlEditor::execCommand and
+// queryStatus): command ids, execution options and command states. They
+// address the FormattingController's commands by number, for callers that
+// keep a command as a number; the numbers never change.
 
 namespace folio {
 

@@ -1,5 +1,6 @@
 #include "editor/fontboxes.h"
 
+#include "editor/formattingcontroller.h"
 #include "editor/htmleditor.h"
 #include "session/appstate.h"
 #include "widgets/twips.h"
@@ -30,7 +31,7 @@ QComboBox *makeBox(const QString &name, QWidget *parent)
 
 FontBoxes::FontBoxes(HtmlEditor &editor, AppState &state, QWidget *pane)
     : QObject(pane)
-    , m_editor(editor)
+    , m_formatting(editor.formatting())
     , m_state(state)
     , m_name(makeBox(QStringLiteral("FontCombo"), pane))
     , m_size(makeBox(QStringLiteral("FontSizeCombo"), pane))
@@ -43,9 +44,9 @@ FontBoxes::FontBoxes(HtmlEditor &editor, AppState &state, QWidget *pane)
         box->installEventFilter(this);
         box->lineEdit()->installEventFilter(this);
     }
-    connect(&m_editor, &HtmlEditor::displayChanged, this, &FontBoxes::syncFontBoxes);
-    connect(&m_editor, &HtmlEditor::documentComplete, this, &FontBoxes::documentComplete);
-    connect(&m_editor, &HtmlEditor::clicked, this, &FontBoxes::hideBoxes);
+    connect(&m_formatting, &FormattingController::fontAtCaret, this, &FontBoxes::showFont);
+    connect(&editor, &HtmlEditor::documentComplete, this, &FontBoxes::documentComplete);
+    connect(&editor, &HtmlEditor::clicked, this, &FontBoxes::hideBoxes);
 }
 
 const QStringList &FontBoxes::fontNames()
@@ -89,23 +90,17 @@ void FontBoxes::setEnabled(bool enabled)
 
 void FontBoxes::syncFontBoxes()
 {
-    int state = m_editor.queryStatus(EditCommand::GetFontName);
-    if (state == CommandState::Enabled || state == CommandState::Latched) {
-        m_name->setEditText(m_editor.execCommand(EditCommand::GetFontName, CommandOption::DontPromptUser).toString());
-        m_name->setEnabled(true);
-    } else {
-        m_name->setEditText(QString());
-        m_name->setEnabled(state == CommandState::Ninched);
-    }
-    state = m_editor.queryStatus(EditCommand::GetFontSize);
-    if (state == CommandState::Enabled || state == CommandState::Latched) {
-        const int size = m_editor.execCommand(EditCommand::GetFontSize, CommandOption::DontPromptUser).toInt();
-        m_size->setEditText(size < 1 ? QString() : QString::number(size));
-        m_size->setEnabled(true);
-    } else {
-        m_size->setEditText(QString());
-        m_size->setEnabled(state == CommandState::Ninched);
-    }
+    showFont(m_formatting.fontFamily().value_or(QString()), m_formatting.htmlFontSize().value_or(0));
+}
+
+// A mixed selection empties a box but leaves it enabled: the user may
+// still choose one font for all of it.
+void FontBoxes::showFont(const QString &family, int htmlSize)
+{
+    m_name->setEditText(family);
+    m_name->setEnabled(true);
+    m_size->setEditText(htmlSize < 1 ? QString() : QString::number(htmlSize));
+    m_size->setEnabled(true);
 }
 
 void FontBoxes::documentComplete()
@@ -119,16 +114,16 @@ void FontBoxes::documentComplete()
 
 void FontBoxes::nameChosen(int index)
 {
-    if (m_state.editorReady() && index >= 0 && index < fontNames().size()
-        && m_editor.queryStatus(EditCommand::SetFontName) >= CommandState::Enabled)
-        m_editor.execCommand(EditCommand::SetFontName, CommandOption::DontPromptUser, fontNames().at(index));
+    // In browse mode the editor refuses the name, and nothing changes.
+    if (m_state.editorReady() && index >= 0 && index < fontNames().size())
+        m_formatting.setFontFamily(fontNames().at(index));
     m_name->hide();
 }
 
 void FontBoxes::sizeChosen(int index)
 {
     if (m_state.editorReady() && index >= 0)
-        m_editor.execCommand(EditCommand::SetFontSize, CommandOption::DontPromptUser, index + 1);
+        m_formatting.setHtmlFontSize(index + 1);
     m_size->hide();
 }
 

@@ -9,11 +9,12 @@ class QWidget;
 namespace folio {
 
 class AppState;
+class FormattingController;
 class HtmlEditor;
 
 // The font name and size boxes: they float just under the editor cool bar
-// while a choice is made, send the choice to the editor, and follow the
-// selection's font when the editor reports a change of display.
+// while a choice is made, send the choice to the editor, and show the
+// selection's font whenever the editor's display changes.
 class FontBoxes : public QObject
 {
     Q_OBJECT
@@ -46,11 +47,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // `family` empty and `htmlSize` 0 where the selection mixes them.
+    void showFont(const QString &family, int htmlSize);
     void nameChosen(int index);
     void sizeChosen(int index);
     void showBox(QComboBox *box, int left, int top);
 
-    HtmlEditor &m_editor;
+    FormattingController &m_formatting;
     AppState &m_state;
     QComboBox *m_name;
     QComboBox *m_size;

@@ -1,8 +1,7 @@
 #include "editor/formattingbar.h"
 
-#include "editor/editcommands.h"
 #include "editor/fontboxes.h"
-#include "editor/htmlcolor.h"
+#include "editor/formattingcontroller.h"
 #include "editor/htmleditor.h"
 #include "editor/titlebox.h"
 #include "widgets/icons.h"
@@ -12,40 +11,8 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QHash>
 
 namespace folio {
-
-namespace {
-
-struct Key
-{
-    const char *key;
-    const char *toolTip;
-    int command;  // sent with "do not prompt"; 0: handled here
-};
-
-const Key formattingKeys[] = {
-    {"Copy", "Copy", EditCommand::Copy},
-    {"Paste", "Paste", 0},
-    {"Cut", "Cut", EditCommand::Cut},
-    {"ToTitle", "Copy to Title", 0},
-    {"Find", "Find text", 0},
-    {"Undo", "Undo", 0},
-    {"Font", "Font", 0},
-    {"FontSize", "Font Size", 0},
-    {"Bold", "Bold", EditCommand::Bold},
-    {"Italic", "Italic", EditCommand::Italic},
-    {"Underline", "Underline", EditCommand::Underline},
-    {"Color", "Fore Color", 0},
-    {"Picture", "Insert Picture", 0},
-    {"Bullets", "Bullets", EditCommand::UnorderList},
-    {"LeftJustify", "Left Justify", EditCommand::JustifyLeft},
-    {"Center", "Center", EditCommand::JustifyCenter},
-    {"RightJustify", "Right Justify", EditCommand::JustifyRight},
-};
-
-} // namespace
 
 FormattingBar::FormattingBar(HtmlEditor &editor, TitleBox &title, FontBoxes &fonts, QWidget *coolBar,
                              QWidget *parent)
@@ -54,64 +21,78 @@ FormattingBar::FormattingBar(HtmlEditor &editor, TitleBox &title, FontBoxes &fon
     , m_title(title)
     , m_fonts(fonts)
     , m_coolBar(coolBar)
-    , m_colors(Prompts::desktop().color)
 {
     setObjectName(QStringLiteral("Toolbar4"));
     setIconSize(QSize(16, 16));
     setMovable(false);
-    for (const Key &k : formattingKeys) {
-        const QString key = QLatin1String(k.key);
-        QAction *a = addAction(commandIcon(key), QString::fromUtf8(k.toolTip));
-        a->setObjectName(key);
-        a->setToolTip(QString::fromUtf8(k.toolTip));
-        connect(a, &QAction::triggered, this, [this, key] { run(key); });
-    }
+    const FormattingController &formatting = editor.formatting();
+    place(formatting.action(TextCommand::Copy));
+    place(formatting.action(TextCommand::Paste));
+    place(formatting.action(TextCommand::Cut));
+    addKey("ToTitle", "Copy to Title", &FormattingBar::copyToTitle);
+    place(formatting.action(TextCommand::Find));
+    place(formatting.action(TextCommand::Undo));
+    m_fontBox = addKey("Font", "Font", &FormattingBar::showNameBox);
+    addKey("FontSize", "Font Size", &FormattingBar::showSizeBox);
+    place(formatting.action(TextCommand::Bold));
+    place(formatting.action(TextCommand::Italic));
+    place(formatting.action(TextCommand::Underline));
+    place(formatting.action(TextCommand::Color));
+    addKey("Picture", "Insert Picture", &FormattingBar::insertPicture);
+    place(formatting.action(TextCommand::Bullets));
+    place(formatting.action(TextCommand::AlignLeft));
+    place(formatting.action(TextCommand::AlignCenter));
+    place(formatting.action(TextCommand::AlignRight));
 }
 
-const QStringList &FormattingBar::keys()
+void FormattingBar::setColorChooser(std::shared_ptr<ColorChooser> chooser)
 {
-    static const QStringList all = [] {
-        QStringList list;
-        for (const Key &k : formattingKeys)
-            list << QLatin1String(k.key);
-        return list;
-    }();
-    return all;
+    m_editor.formatting().setColorChooser(std::move(chooser));
 }
 
-void FormattingBar::run(const QString &key)
+// The keys never show a pressed state, whatever the selection's format: a
+// toggle of the controller goes on the bar as a plain key that runs it and
+// is enabled while it is.
+void FormattingBar::place(QAction *action)
 {
-    for (const Key &k : formattingKeys) {
-        if (key == QLatin1String(k.key) && k.command != 0) {
-            m_editor.execCommand(k.command, CommandOption::DontPromptUser);
-            return;
-        }
+    if (action->isCheckable()) {
+        auto *key = new QAction(action->text(), this);
+        key->setObjectName(action->objectName());
+        key->setToolTip(action->toolTip());
+        key->setEnabled(action->isEnabled());
+        connect(action, &QAction::enabledChanged, key, &QAction::setEnabled);
+        connect(key, &QAction::triggered, action, &QAction::trigger);
+        action = key;
     }
-    if (key == QLatin1String("Paste")) {
-        m_editor.execCommand(EditCommand::Paste, CommandOption::DontPromptUser);
-        QGuiApplication::clipboard()->clear();
-    } else if (key == QLatin1String("ToTitle")) {
-        copyToTitle();
-    } else if (key == QLatin1String("Find")) {
-        m_editor.execCommand(EditCommand::FindText, CommandOption::Default);
-    } else if (key == QLatin1String("Undo")) {
-        m_editor.execCommand(EditCommand::Undo, CommandOption::Default);
-    } else if (key == QLatin1String("Font")) {
-        m_fonts.showNameBox(m_coolBar->height());
-    } else if (key == QLatin1String("FontSize")) {
-        m_fonts.showSizeBox(m_coolBar->height());
-    } else if (key == QLatin1String("Color")) {
-        chooseColor();
-    } else if (key == QLatin1String("Picture")) {
-        insertPicture();
-    }
+    action->setIcon(commandIcon(action->objectName()));
+    addAction(action);
+}
+
+QAction *FormattingBar::addKey(const char *key, const char *toolTip, void (FormattingBar::*handler)())
+{
+    auto *action = new QAction(QString::fromUtf8(toolTip), this);
+    action->setObjectName(QLatin1String(key));
+    action->setToolTip(action->text());
+    connect(action, &QAction::triggered, this, handler);
+    place(action);
+    return action;
+}
+
+void FormattingBar::showNameBox()
+{
+    m_fonts.showNameBox(m_coolBar->height());
+}
+
+void FormattingBar::showSizeBox()
+{
+    m_fonts.showSizeBox(m_coolBar->height());
 }
 
 // The selection becomes the title: line breaks, tabs and other control
 // characters are dropped, nothing else changes; the clipboard is emptied.
 void FormattingBar::copyToTitle()
 {
-    m_editor.execCommand(EditCommand::Copy, CommandOption::DontPromptUser);
+    m_editor.formatting().run(TextCommand::Copy);
     const QString text = QGuiApplication::clipboard()->text();
     QString title;
     title.reserve(qMin<qsizetype>(text.size(), TitleBox::MaxLength));
@@ -135,16 +116,6 @@ void FormattingBar::insertPicture()
         m_openFile->openFileName(QStringLiteral("Insert Picture"), {pictureFileFilter()}, window());
     if (path)
         m_editor.insertPictureFile(*path);
-}
-
-void FormattingBar::chooseColor()
-{
-    if (!m_colors)
-        return;
-    const std::optional<quint32> color = m_colors->chooseColor(0, window());
-    if (!color)
-        return;  // cancelled: nothing applied
-    m_editor.execCommand(EditCommand::SetForeColor, CommandOption::DontPromptUser, colorToHtml(*color));
 }
 
 } // namespace folio

@@ -4,13 +4,13 @@
 #include "editor/editcommands.h"
 #include "widgets/prompts.h"
 
-#include <QTextCharFormat>
+#include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
+class QAction;
 class QKeyEvent;
 class QMenu;
 class QMouseEvent;
@@ -18,31 +18,29 @@ class QTextEdit;
 
 namespace folio {
 
-class FindTextDialog;
 class FontChooser;
+class FormattingController;
 class SafeTextDocument;
 class SaveFilePrompt;
-class SelectionFormat;
 class SpellChecker;
 class SpellHighlighter;
-class TextFormatter;
 class UrlOpener;
 
-// The HTML editing control of the document pane (object name DHTMLEdit1): one
+// The HTML editor of the document pane (objectName "DHTMLEdit1"): one
 // document as HTML, shown read-only (browse mode) or editable, with the
-// editing commands of the formatting bar (see editcommands.h).
+// editing commands of the formatting bar (FormattingController).
 //
-// A stored document never makes the control read a file or go to the
+// A stored document never makes the editor read a file or go to the
 // network (SafeTextDocument); links open only for http, https and mailto.
 class HtmlEditor : public QWidget
 {
     Q_OBJECT
 public:
     // Elements nested deeper than this are dropped (their text kept) when
-    // a document is put into the control.
+    // a document is put into the editor.
     static constexpr int MaxElementNesting = 200;
     // Tables inside more tables than this are flattened into blocks (their
-    // text kept): the control's table layout doubles its time with every
+    // text kept): the text engine's table layout doubles its time with every
     // level, and old pages and mails nest layout tables.
     static constexpr int MaxTableNesting = 6;
 
@@ -69,17 +67,21 @@ public:
     // Counts the shown text as changed by the user (a restored edit).
     void markModified();
 
-    // Runs command `id` on the selection. Returns the font name (QString)
-    // for GetFontName and the HTML font size 1-7 (int, 0 when mixed or
-    // unknown) for GetFontSize; for the other commands true when it ran and
-    // false when it was not available or its argument was unusable, in
-    // which case nothing changed.
+    // The numbered commands (editcommands.h), for callers that address a
+    // command by its id; they run through formatting(). Returns the font
+    // name (QString) for GetFontName and the HTML font size 1-7 (int, 0 when
+    // mixed or unknown) for GetFontSize; for the other commands true when it
+    // ran and false when it was not available or its argument was unusable,
+    // in which case nothing changed.
     QVariant execCommand(int id, int option = CommandOption::Default, const QVariant &argument = {});
     // One of the CommandState values for the current selection.
     int queryStatus(int id) const;
 
+    // The editing commands as actions, and the format at the caret.
+    FormattingController &formatting() const { return *m_formatting; }
+
     // Prints the document through the document printer; the same as Ctrl+P
-    // while the control has the focus. A failure is announced by
+    // while the editor has the focus. A failure is announced by
     // printFailed().
     PrintOutcome printDocument();
 
@@ -101,10 +103,11 @@ public:
     // The pop-up menu of the text ("mnuText") for a right click at
     // `viewportPoint`: the suggestions for a misspelt word there, "Add to
     // Dictionary" and "Ignore All" in edit mode, then Cut, Copy, Paste,
-    // Select All and Font as the mode allows. Cut, Copy, Paste and Font run
-    // through `runner` (the formatting bar's commands) when one is set.
+    // Select All and Font as the mode allows. Cut, Copy and Paste are the
+    // formatting actions; Font runs the font action when one is set (the
+    // document pane's font name box), the font dialog otherwise.
     QMenu *textMenu(const QPoint &viewportPoint);
-    void setCommandRunner(std::function<void(const QString &key)> runner) { m_runner = std::move(runner); }
+    void setFontAction(QAction *action) { m_fontAction = action; }
 
 Q_SIGNALS:
     // A document given to setDocumentHtml() is loaded.
@@ -126,50 +129,23 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    struct CaretState
-    {
-        int position = -1;
-        int anchor = -1;
-        QTextCharFormat format;
-        bool operator==(const CaretState &) const = default;
-    };
-
-    SelectionFormat selectionFormat() const;
-    bool isAvailable(int id) const;
-    int latchState(int id) const;
-    bool runCommand(int id, int option, const QVariant &argument);
-    bool runFormatCommand(int id, const QVariant &argument);
-    bool setFontName(const QVariant &argument);
-    bool setFontSize(const QVariant &argument);
-    bool setForeColor(const QVariant &argument);
-    bool chooseFont();
-    void showFindDialog(const QVariant &argument);
-
     bool handleKeyPress(QKeyEvent *event);
     void handleMouse(QMouseEvent *event);
     void openLink(const QString &href);
-    CaretState caretState() const;
-    void noteCaretActivity();
-    void announceDisplayChange();
     void reportModification();
     void addSpellingEntries(QMenu *menu, int position);
     void replaceWord(int start, int length, const QString &replacement);
-    void runMenuCommand(const QString &key, int id);
 
     QTextEdit *m_edit;
     SafeTextDocument *m_document;
-    std::unique_ptr<TextFormatter> m_formatter;
-    FindTextDialog *m_findDialog = nullptr;
+    FormattingController *m_formatting = nullptr;
     std::shared_ptr<UrlOpener> m_urlOpener;
     std::shared_ptr<DocumentPrinter> m_printer;
-    std::shared_ptr<FontChooser> m_fontChooser;
     SpellHighlighter *m_spelling = nullptr;
-    std::function<void(const QString &)> m_runner;
+    QPointer<QAction> m_fontAction;
     bool m_browseMode = true;
     bool m_loading = false;
     bool m_reportedModified = false;
-    int m_quiet = 0; // > 0 while a command or a load runs: one displayChanged at its end
-    CaretState m_lastCaret;
     QString m_pressedAnchor;
 };
 

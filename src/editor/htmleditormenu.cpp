@@ -1,7 +1,8 @@
-// The text's pop-up menu and spelling in the editing control.
+// The text's pop-up menu and spelling in the HTML editor.
 
 #include "editor/htmleditor.h"
 
+#include "editor/formattingcontroller.h"
 #include "editor/safetextdocument.h"
 #include "editor/spellchecker.h"
 #include "editor/spellhighlighter.h"
@@ -10,6 +11,8 @@
 #include <QMenu>
 #include <QTextCursor>
 #include <QTextEdit>
+
+#include <optional>
 
 namespace folio {
 
@@ -31,38 +34,30 @@ QMenu *HtmlEditor::textMenu(const QPoint &viewportPoint)
     {
         const char *name;
         const char *text;
-        const char *key;  // the formatting bar's command
-        int id;
+        std::optional<TextCommand> command;
     } entries[] = {
-        {"mnuCut", "Cu&t", "Cut", EditCommand::Cut},
-        {"mnuCopy", "&Copy", "Copy", EditCommand::Copy},
-        {"mnuPaste", "&Paste", "Paste", EditCommand::Paste},
-        {nullptr, nullptr, nullptr, 0},
-        {"mnuSelectAll", "Select &All", nullptr, EditCommand::SelectAll},
-        {nullptr, nullptr, nullptr, 0},
-        {"mnuFont", "&Font...", "Font", EditCommand::Font},
+        {"mnuCut", "Cu&t", TextCommand::Cut},
+        {"mnuCopy", "&Copy", TextCommand::Copy},
+        {"mnuPaste", "&Paste", TextCommand::Paste},
+        {nullptr, nullptr, std::nullopt},
+        {"mnuSelectAll", "Select &All", TextCommand::SelectAll},
+        {nullptr, nullptr, std::nullopt},
+        {"mnuFont", "&Font...", TextCommand::FontDialog},
     };
     for (const auto &entry : entries) {
-        if (!entry.name) {
+        if (!entry.command) {
             menu->addSeparator();
             continue;
         }
         QAction *a = menu->addAction(QString::fromUtf8(entry.text));
         a->setObjectName(QLatin1String(entry.name));
-        const bool font = entry.id == EditCommand::Font;
-        a->setEnabled(font ? !m_browseMode : queryStatus(entry.id) == CommandState::Enabled);
-        const QString key = entry.key ? QLatin1String(entry.key) : QString();
-        connect(a, &QAction::triggered, this, [this, key, id = entry.id] { runMenuCommand(key, id); });
+        const bool font = *entry.command == TextCommand::FontDialog;
+        // Font opens a chooser: available whenever the text may change.
+        a->setEnabled(font ? !m_browseMode : m_formatting->isAvailable(*entry.command));
+        QAction *target = font && m_fontAction ? m_fontAction.data() : m_formatting->action(*entry.command);
+        connect(a, &QAction::triggered, target, &QAction::trigger);
     }
     return menu;
-}
-
-void HtmlEditor::runMenuCommand(const QString &key, int id)
-{
-    if (!key.isEmpty() && m_runner)
-        m_runner(key);
-    else
-        execCommand(id, CommandOption::DontPromptUser);
 }
 
 void HtmlEditor::addSpellingEntries(QMenu *menu, int position)

@@ -206,6 +206,9 @@ private Q_SLOTS:
         text()->setTextCursor(c);
         for (const char *key : {"Bold", "Italic", "Underline", "Color", "Center"})
             trigger(key);
+        // The bar's keys do not show the selection's format as pressed.
+        for (QAction *key : m_pane->formattingBar()->actions())
+            QVERIFY2(!key->isChecked(), qPrintable(key->objectName()));
         m_pane->fontBoxes().showNameBox(10);
         Q_EMIT m_pane->fontBoxes().nameBox()->activated(1);  // Arial
         QVERIFY(!m_pane->fontBoxes().nameBox()->isVisible());

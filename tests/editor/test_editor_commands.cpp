@@ -4,7 +4,10 @@
 
 #include "editortesting.h"
 
+#include "editor/formattingcontroller.h"
 #include "editor/htmlfontsize.h"
+
+#include <QAction>
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -44,6 +47,7 @@ private Q_SLOTS:
     void browseModeRefusesEdits();
     void undoRevertsEditsButNotTheLoad();
     void clipboardCommands();
+    void actionsFollowTheCaret();
 };
 
 void EditorCommandsTest::formattingSurvivesRoundTrip_data()
@@ -270,6 +274,54 @@ void EditorCommandsTest::clipboardCommands()
     QCOMPARE(editor->queryStatus(Bold), CommandState::Latched);
     clipboard->clear();
     QCOMPARE(editor->queryStatus(Paste), CommandState::Disabled);
+}
+
+// The bold, italic and centre actions as a toolbar shows them: checked
+// while the caret's text or the whole selection has the format.
+void EditorCommandsTest::actionsFollowTheCaret()
+{
+    auto editor = editorWith("<p align=\"center\"><b>bold</b> plain <i>slanted</i></p><p>second</p>");
+    FormattingController &formatting = editor->formatting();
+    QAction *bold = formatting.action(TextCommand::Bold);
+    QAction *italic = formatting.action(TextCommand::Italic);
+    QAction *center = formatting.action(TextCommand::AlignCenter);
+    const auto checks = [&] {
+        return QString(bold->isChecked() ? "B" : "-") + (italic->isChecked() ? "I" : "-")
+            + (center->isChecked() ? "C" : "-");
+    };
+    QVERIFY(placeCaret(*editor, "bold", 2));
+    QCOMPARE(checks(), QStringLiteral("B-C"));
+    QVERIFY(placeCaret(*editor, "slanted", 2));
+    QCOMPARE(checks(), QStringLiteral("-IC"));
+    QTest::keyClick(editor->textEdit(), Qt::Key_Down);
+    QCOMPARE(checks(), QStringLiteral("---"));
+    QVERIFY(selectText(*editor, "bold plain")); // mixed: not checked
+    QCOMPARE(checks(), QStringLiteral("--C"));
+
+    // Pressing an action formats the selection; its check follows.
+    bold->trigger();
+    QCOMPARE(checks(), QStringLiteral("B-C"));
+    QVERIFY(placeCaret(*editor, "plain", 2));
+    QCOMPARE(editor->queryStatus(Bold), CommandState::Latched);
+    QVERIFY(selectText(*editor, "bold plain"));
+    bold->trigger();
+    QCOMPARE(checks(), QStringLiteral("--C"));
+    QVERIFY(placeCaret(*editor, "bold", 2));
+    QCOMPARE(checks(), QStringLiteral("--C"));
+    editor->execCommand(SelectAll);
+    QCOMPARE(checks(), QStringLiteral("---"));
+    center->trigger();
+    QCOMPARE(checks(), QStringLiteral("--C"));
+    QVERIFY(placeCaret(*editor, "second", 0));
+    QCOMPARE(checks(), QStringLiteral("--C"));
+
+    // Browse mode disables what would change the text.
+    editor->setBrowseMode(true);
+    QVERIFY(!bold->isEnabled() && !formatting.action(TextCommand::Paste)->isEnabled());
+    QVERIFY(formatting.action(TextCommand::Copy)->isEnabled());
+    const QString before = editor->documentHtml();
+    bold->trigger();
+    QCOMPARE(editor->documentHtml(), before);
 }
 
 QTEST_MAIN(EditorCommandsTest)

@@ -2,6 +2,7 @@
 
 #include "editor/boundedtextedit.h"
 #include "editor/formattingcontroller.h"
+#include "editor/htmlnesting.h"
 #include "editor/safetextdocument.h"
 #include "editor/spellhighlighter.h"
 #include "editor/tablebudget.h"

@@ -1,6 +1,7 @@
 #include "storage/searchindex.h"
 
 #include "storage/htmltext.h"
+#include "storage/statement.h"
 #include "storage/storageerror.h"
 #include "storage/transaction.h"
 
@@ -35,18 +36,13 @@ const QStringList SearchObjects = {
 
 void run(QSqlDatabase &db, const QString &sql, const QString &operation)
 {
-    QSqlQuery q(db);
-    if (!q.exec(sql))
-        throw StorageError(operation, q.lastError().databaseText());
+    runStatement(db, sql, {}, operation);
 }
 
-qint64 count(QSqlDatabase &db, const QString &sql, const QString &operation)
+qint64 count(const QSqlDatabase &db, const QString &sql, const QString &operation)
 {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.exec(sql) || !q.next())
-        throw StorageError(operation, q.lastError().databaseText());
-    return q.value(0).toLongLong();
+    QSqlQuery q = runStatement(db, sql, {}, operation);
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
 struct IndexedText
@@ -129,12 +125,8 @@ private:
 
 QList<DocNum> nextPending(QSqlDatabase &db, int limit)
 {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    prepareOrThrow(q, QStringLiteral("SELECT DocNum FROM DocTextPending ORDER BY DocNum LIMIT ?"),
-                   Refresher::operation());
-    q.addBindValue(limit);
-    execOrThrow(q, Refresher::operation());
+    QSqlQuery q = runStatement(db, QStringLiteral("SELECT DocNum FROM DocTextPending ORDER BY DocNum LIMIT ?"),
+                               {limit}, Refresher::operation());
     QList<DocNum> numbers;
     while (q.next())
         numbers.append(q.value(0).toLongLong());
@@ -179,13 +171,12 @@ QStringList SearchIndex::schemaStatements()
 
 bool SearchIndex::isInstalled() const
 {
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    prepareOrThrow(q, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (?, ?, ?, ?, ?, ?, ?)"),
-                   QStringLiteral("read the search index"));
+    QVariantList names;
     for (const QString &name : SearchObjects)
-        q.addBindValue(name);
-    execOrThrow(q, QStringLiteral("read the search index"));
+        names.append(name);
+    QSqlQuery q =
+        runStatement(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (?, ?, ?, ?, ?, ?, ?)"),
+                     names, QStringLiteral("read the search index"));
     return q.next() && q.value(0).toInt() == SearchObjects.size();
 }
 
@@ -218,11 +209,7 @@ void SearchIndex::install()
 
 qint64 SearchIndex::pendingCount() const
 {
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    prepareOrThrow(q, QStringLiteral("SELECT count(*) FROM DocTextPending"), QStringLiteral("read the search index"));
-    execOrThrow(q, QStringLiteral("read the search index"));
-    return q.next() ? q.value(0).toLongLong() : 0;
+    return count(m_db, QStringLiteral("SELECT count(*) FROM DocTextPending"), QStringLiteral("read the search index"));
 }
 
 void SearchIndex::refresh(DocNum num)

@@ -21,11 +21,6 @@ namespace {
 
 QAtomicInt connectionCounter;
 
-OpenResult failure(OpenStatus status, QString message)
-{
-    return OpenResult{status, std::move(message)};
-}
-
 // Runs a statement that must succeed while opening; returns the first column.
 bool runPragma(QSqlDatabase &db, const QString &sql, QVariant *value = nullptr, QString *error = nullptr)
 {
@@ -80,24 +75,23 @@ OpenResult Database::open()
     const QFileInfo live(filePath());
     if (!live.exists()) {
         if (!QFileInfo(templatePath()).isFile())
-            return failure(OpenStatus::Missing,
-                           QStringLiteral("Database problem, please reinstall Folio Keeper software."));
+            return OpenResult{OpenStatus::Missing,
+                              QStringLiteral("Database problem, please reinstall Folio Keeper software.")};
         // A damaged template must not leave a KB97.MDB behind that would
         // block every later start.
         const OpenResult usable = examineDatabaseFile(templatePath(), CheckPurpose::Open);
         if (!usable.ok())
-            return failure(usable.status, QStringLiteral("The template %1 cannot be used, please reinstall Folio "
-                                                         "Keeper software. %2")
-                                              .arg(templatePath(), usable.message));
+            return OpenResult{usable.status, QStringLiteral("The template %1 cannot be used, please reinstall "
+                                                            "Folio Keeper software. %2")
+                                                 .arg(templatePath(), usable.message)};
         try {
             copyFileAtomically(templatePath(), filePath(),
                                QStringLiteral("create %1 from the template").arg(filePath()));
         } catch (const StorageError &e) {
-            return failure(OpenStatus::CannotCreate, e.userText());
+            return OpenResult{OpenStatus::CannotCreate, e.userText()};
         }
     } else if (!live.isFile()) {
-        return failure(OpenStatus::NotADatabase,
-                       QStringLiteral("%1 is not a database file.").arg(filePath()));
+        return OpenResult{OpenStatus::NotADatabase, QStringLiteral("%1 is not a database file.").arg(filePath())};
     }
     // Everything that could refuse the file is decided before the first
     // statement that may change it.
@@ -117,11 +111,11 @@ OpenResult Database::openConnection()
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(filePath());
         if (!db.open())
-            return failure(OpenStatus::Failed, QStringLiteral("Cannot open %1: %2")
-                                                   .arg(filePath(), db.lastError().text()));
+            return OpenResult{OpenStatus::Failed,
+                              QStringLiteral("Cannot open %1: %2").arg(filePath(), db.lastError().text())};
         if (!registerNameOrder(db))
-            return failure(OpenStatus::Failed,
-                           QStringLiteral("Cannot open %1: the database driver is not SQLite.").arg(filePath()));
+            return OpenResult{OpenStatus::Failed,
+                              QStringLiteral("Cannot open %1: the database driver is not SQLite.").arg(filePath())};
     }
     return validateAndPrepare();
 }
@@ -135,8 +129,8 @@ OpenResult Database::validateAndPrepare()
     // The first statement reads the file header: a damaged file or one that
     // is no database at all fails here.
     if (!runPragma(db, QStringLiteral("PRAGMA journal_mode=DELETE"), &mode, &error))
-        return failure(OpenStatus::NotADatabase,
-                       QStringLiteral("%1 is damaged or is not a Folio Keeper database (%2).").arg(file, error));
+        return OpenResult{OpenStatus::NotADatabase,
+                          QStringLiteral("%1 is damaged or is not a Folio Keeper database (%2).").arg(file, error)};
 
     QVariant version;
     runPragma(db, QStringLiteral("PRAGMA user_version"), &version);
@@ -153,7 +147,7 @@ OpenResult Database::validateAndPrepare()
             else
                 restoreDroppedStructures();
         } catch (const StorageError &e) {
-            return failure(OpenStatus::Failed, e.userText());
+            return OpenResult{OpenStatus::Failed, e.userText()};
         }
     }
     return OpenResult{OpenStatus::Opened, {}};

@@ -1,11 +1,13 @@
 #include "storage/databasecheck.h"
 
+#include "storage/rawstatement.h"
 #include "storage/schema.h"
 #include "storage/sqlitefile.h"
 #include "storage/storageerror.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 namespace folio {
 
@@ -19,12 +21,6 @@ struct Examined
     QString name;
     bool opening;
 };
-
-quint32 bigEndian32(const QByteArray &bytes, int at)
-{
-    return quint32(quint8(bytes[at])) << 24 | quint32(quint8(bytes[at + 1])) << 16
-        | quint32(quint8(bytes[at + 2])) << 8 | quint32(quint8(bytes[at + 3]));
-}
 
 // The file header (the first 100 bytes) holds the engine's mark, our
 // application id and the schema version.
@@ -55,10 +51,10 @@ OpenResult readHeader(const Examined &f, QByteArray *header)
 OpenResult checkStamp(const Examined &f, const QByteArray &header, SqliteFile &db)
 {
     const bool raw = f.opening && !header.isEmpty();
-    const qint64 appId =
-        raw ? qint32(bigEndian32(header, 68)) : db.scalar(QStringLiteral("PRAGMA application_id")).toLongLong();
-    const int version =
-        raw ? int(bigEndian32(header, 60)) : db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+    const qint64 appId = raw ? qFromBigEndian<qint32>(header.constData() + 68)
+                             : db.scalar(QStringLiteral("PRAGMA application_id")).toLongLong();
+    const int version = raw ? qFromBigEndian<qint32>(header.constData() + 60)
+                            : db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
     if (f.opening ? appId != 0 && appId != FolioApplicationId : appId != FolioApplicationId)
         return {OpenStatus::ForeignFile,
                 f.opening ? QStringLiteral("%1 belongs to another program, not to Folio Keeper; it was left unchanged.")
@@ -82,7 +78,7 @@ OpenResult checkTables(const Examined &f, const SqliteFile &db)
     for (const auto &[table, columns] :
          {std::pair("DirTable", DirTableColumns), std::pair("DocTable", DocTableColumns)}) {
         const QString select = QStringLiteral("SELECT %1 FROM %2 LIMIT 0");
-        if (!db.compiles(select.arg(QLatin1String(columns), QLatin1String(table))))
+        if (!RawStatement::compiles(db.handle(), select.arg(QLatin1String(columns), QLatin1String(table)).toUtf8()))
             return {OpenStatus::MissingTables,
                     f.opening ? QStringLiteral("%1 is not a Folio Keeper database: the table %2 or one of its "
                                                "columns is missing.")

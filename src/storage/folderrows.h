@@ -11,16 +11,14 @@ namespace folio {
 
 class Database;
 
-// Every row of the folder table, in ascending number, held compactly for a
-// base of a hundred thousand folders: the names lie one after the other as
-// UTF-8 in one block instead of in a hundred thousand small strings. A row
-// is known by its position.
+// Every row of the folder table in ascending number, compact at a hundred
+// thousand folders: the names lie one after the other as UTF-8 in one block,
+// not in a hundred thousand small strings. A row is known by its position.
 class FolderRows
 {
 public:
-    // Reads every row straight from SQLite, the names as the UTF-8 it keeps:
-    // at a hundred thousand folders the generic query layer's per-value work
-    // would be most of the load. Throws StorageError.
+    // Reads the rows straight from SQLite, the names as the UTF-8 it keeps:
+    // the generic query layer's per-value work would be most of the load.
     static FolderRows read(Database &db);
 
     // Numbers must arrive in ascending order.
@@ -30,11 +28,9 @@ public:
     void setPlace(int at, DirNum parent, FolderKind kind);
 
     int size() const { return int(m_nums.size()); }
-    bool empty() const { return m_nums.empty(); }
     // The position of `num`, or -1.
     int find(DirNum num) const;
     DirNum num(int at) const { return m_nums[size_t(at)]; }
-    DirNum lastNum() const { return m_nums.back(); }
     // The stored Parent column (meaningless for top-level folders).
     DirNum parent(int at) const { return m_parents[size_t(at)]; }
     FolderKind kind(int at) const { return m_kinds[size_t(at)]; }

@@ -1,14 +1,24 @@
 #pragma once
 
-#include "storage/sqlitehandle.h"
 #include "storage/storageerror.h"
 
+#include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QString>
 #include <QVariant>
 #include <sqlite3.h>
 #include <string_view>
 
 namespace folio {
+
+// The raw SQLite handle behind a Qt connection, or nullptr.
+inline sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.data());
+}
 
 // A statement on a raw SQLite connection: the program's own (through its
 // Qt connection) or a private one on a file. Used for reads of tens of
@@ -36,10 +46,10 @@ public:
     RawStatement &operator=(const RawStatement &) = delete;
 
     // True when `sql` compiles on `db` (its tables and columns exist); never throws.
-    static bool compiles(sqlite3 *db, const char *sql)
+    static bool compiles(sqlite3 *db, const QByteArray &sql)
     {
         sqlite3_stmt *statement = nullptr;
-        const bool ok = db && sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK;
+        const bool ok = db && sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK;
         sqlite3_finalize(statement);
         return ok;
     }

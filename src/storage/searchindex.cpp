@@ -34,11 +34,6 @@ const QStringList SearchObjects = {
     QStringLiteral("DocTable_TextDelete"),
 };
 
-void run(QSqlDatabase &db, const QString &sql, const QString &operation)
-{
-    runStatement(db, sql, {}, operation);
-}
-
 qint64 count(const QSqlDatabase &db, const QString &sql, const QString &operation)
 {
     QSqlQuery q = runStatement(db, sql, {}, operation);
@@ -184,14 +179,14 @@ void SearchIndex::install()
 {
     const QString operation = QStringLiteral("prepare the search index");
     if (!isInstalled()) {
-        run(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextInsert"), operation);
-        run(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextUpdate"), operation);
-        run(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextDelete"), operation);
-        run(m_db, QStringLiteral("DROP TABLE IF EXISTS DocTextIndex"), operation);
-        run(m_db, QStringLiteral("DROP TABLE IF EXISTS DocText"), operation);
-        run(m_db, QStringLiteral("DROP TABLE IF EXISTS DocTextPending"), operation);
+        runStatement(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextInsert"), {}, operation);
+        runStatement(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextUpdate"), {}, operation);
+        runStatement(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextDelete"), {}, operation);
+        runStatement(m_db, QStringLiteral("DROP TABLE IF EXISTS DocTextIndex"), {}, operation);
+        runStatement(m_db, QStringLiteral("DROP TABLE IF EXISTS DocText"), {}, operation);
+        runStatement(m_db, QStringLiteral("DROP TABLE IF EXISTS DocTextPending"), {}, operation);
         for (const QString &statement : schemaStatements())
-            run(m_db, statement, operation);
+            runStatement(m_db, statement, {}, operation);
     }
     // Rows without text, and text left over from rows that are gone: written
     // while the triggers were missing. Equal counts with nothing pending
@@ -204,7 +199,7 @@ void SearchIndex::install()
     const QString missing = QStringLiteral(
         "SELECT DocNum FROM (SELECT DocNum FROM DocTable EXCEPT SELECT DocNum FROM DocText) "
         "UNION ALL SELECT DocNum FROM (SELECT DocNum FROM DocText EXCEPT SELECT DocNum FROM DocTable)");
-    run(m_db, QStringLiteral("INSERT OR IGNORE INTO DocTextPending (DocNum) %1").arg(missing), operation);
+    runStatement(m_db, QStringLiteral("INSERT OR IGNORE INTO DocTextPending (DocNum) %1").arg(missing), {}, operation);
 }
 
 qint64 SearchIndex::pendingCount() const
@@ -226,7 +221,7 @@ void SearchIndex::catchUp(const Progress &progress, const std::atomic<bool> *can
     while (!finished && !(cancel && cancel->load())) {
         // IMMEDIATE: take the write lock before reading, so a save on
         // another connection waits for this batch instead of failing.
-        run(m_db, QStringLiteral("BEGIN IMMEDIATE"), operation);
+        runStatement(m_db, QStringLiteral("BEGIN IMMEDIATE"), {}, operation);
         try {
             Refresher refresher(m_db);
             QElapsedTimer batch;
@@ -245,7 +240,7 @@ void SearchIndex::catchUp(const Progress &progress, const std::atomic<bool> *can
                     ++done;
                 }
             }
-            run(m_db, QStringLiteral("COMMIT"), operation);
+            runStatement(m_db, QStringLiteral("COMMIT"), {}, operation);
         } catch (...) {
             QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
             throw;
@@ -264,8 +259,8 @@ void catchUpSearchIndex(const QString &path, const SearchIndex::Progress &progre
         db.setDatabaseName(path);
         if (!db.open())
             throw StorageError(operation, db.lastError().text());
-        run(db, QStringLiteral("PRAGMA synchronous=FULL"), operation);
-        run(db, QStringLiteral("PRAGMA trusted_schema=OFF"), operation);
+        runStatement(db, QStringLiteral("PRAGMA synchronous=FULL"), {}, operation);
+        runStatement(db, QStringLiteral("PRAGMA trusted_schema=OFF"), {}, operation);
         SearchIndex index(db);
         if (!index.isInstalled()) {
             // Removed by another tool while the program runs.

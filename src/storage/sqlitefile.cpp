@@ -11,24 +11,15 @@ namespace folio {
 
 namespace {
 
-// The name and flags sqlite3_open_v2 gets. Only Create makes a file: for
-// the others a missing file is an error, never a new empty database.
-QByteArray openName(const QString &path, SqliteFile::Access access, int *flags)
+// Per Access, in its order. Only Create makes a file: for the others a
+// missing file is an error, never a new empty database.
+constexpr int OpenFlags[] = {SQLITE_OPEN_READONLY, SQLITE_OPEN_READWRITE, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE};
+
+QByteArray openName(const QString &path, SqliteFile::Access access)
 {
-    *flags = SQLITE_OPEN_NOMUTEX;
-    switch (access) {
-    case SqliteFile::Access::ReadWrite:
-        *flags |= SQLITE_OPEN_READWRITE;
-        break;
-    case SqliteFile::Access::Create:
-        *flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-        break;
-    default:
-        *flags |= SQLITE_OPEN_READONLY;
-    }
     if (access != SqliteFile::Access::Inspect)
         return QFile::encodeName(path);
-    *flags |= SQLITE_OPEN_URI;
     QUrl uri = QUrl::fromLocalFile(path);
     uri.setQuery(QStringLiteral("immutable=1"));
     return uri.toEncoded();
@@ -39,11 +30,10 @@ QByteArray openName(const QString &path, SqliteFile::Access access, int *flags)
 SqliteFile::SqliteFile(const QString &path, Access access, QString operation)
     : m_operation(std::move(operation))
 {
-    int flags = 0;
-    const QByteArray name = openName(path, access, &flags);
     // sqlite3_open_v2 makes a handle even when it fails, and a constructor
     // that throws gets no destructor: the handle is closed here.
-    const int rc = sqlite3_open_v2(name.constData(), &m_db, flags, nullptr);
+    const int rc = sqlite3_open_v2(openName(path, access).constData(), &m_db,
+                                   OpenFlags[int(access)] | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
         if (why.isEmpty() || why == QLatin1String("not an error"))
@@ -79,11 +69,6 @@ QVariant SqliteFile::scalar(const QString &sql)
 {
     RawStatement statement(m_db, m_operation, sql.toUtf8().constData());
     return statement.next() ? statement.value(0) : QVariant();
-}
-
-bool SqliteFile::compiles(const QString &sql) const
-{
-    return RawStatement::compiles(m_db, sql.toUtf8().constData());
 }
 
 } // namespace folio

@@ -30,8 +30,6 @@ public:
     void runScript(const QString &sql);
     // The first column of the first row, or an invalid value without rows.
     QVariant scalar(const QString &sql);
-    // True when `sql` compiles (its tables and columns exist); never throws.
-    bool compiles(const QString &sql) const;
 
     sqlite3 *handle() const { return m_db; }
     const QString &operation() const { return m_operation; }

@@ -147,7 +147,7 @@ void FolderIndex::orderChildren(int slot) const
 
 bool FolderIndex::canAdd(DirNum num, DirNum parent) const
 {
-    return canAddUnder(parent) && (m_folders.empty() || num > m_folders.lastNum());
+    return canAddUnder(parent) && (slotCount() == 0 || num > m_folders.num(slotCount() - 1));
 }
 
 bool FolderIndex::canAddUnder(DirNum parent) const

@@ -6,7 +6,7 @@
 #include "storage/folderrows.h"
 #include "storage/folderstore.h"
 #include "storage/nameorder.h"
-#include "storage/sqlitehandle.h"
+#include "storage/rawstatement.h"
 #include "storage/storageerror.h"
 #include "support/testsupport.h"
 

@@ -20,9 +20,9 @@ namespace {
 Folder top(DirNum num, const QString &name) { return Folder{num, name, FolderKind::Root, 0}; }
 Folder sub(DirNum num, const QString &name, DirNum parent) { return Folder{num, name, FolderKind::Sub, parent}; }
 
-FolderIndex indexOf(std::vector<Folder> folders, int maxDepth = 250)
+// `folders` in ascending number, as the table gives them.
+FolderIndex indexOf(const std::vector<Folder> &folders, int maxDepth = 250)
 {
-    std::sort(folders.begin(), folders.end(), [](const Folder &a, const Folder &b) { return a.num < b.num; });
     FolderRows rows;
     for (const Folder &f : folders)
         rows.append(f.num, f.parent, f.kind, f.name.toStdString());

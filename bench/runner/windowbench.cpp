@@ -7,7 +7,7 @@
 #include "tree/foldertree.h"
 
 #include "storage/database.h"
-#include "storage/folderindex.h"
+#include "tree/folderindex.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

@@ -5,27 +5,21 @@
 #include "storage/nameorder.h"
 #include "storage/schema.h"
 #include "storage/searchindex.h"
+#include "storage/statement.h"
 #include "storage/storageerror.h"
 #include "storage/transaction.h"
 
 #include <QAtomicInt>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUrl>
 
 namespace folio {
 
 namespace {
 
 QAtomicInt connectionCounter;
-
-OpenResult failure(OpenStatus status, QString message)
-{
-    return OpenResult{status, std::move(message)};
-}
 
 // Runs a statement that must succeed while opening; returns the first column.
 bool runPragma(QSqlDatabase &db, const QString &sql, QVariant *value = nullptr, QString *error = nullptr)
@@ -41,84 +35,7 @@ bool runPragma(QSqlDatabase &db, const QString &sql, QVariant *value = nullptr, 
     return true;
 }
 
-bool hasColumns(QSqlDatabase &db, const QString &table, const QString &columns)
-{
-    QSqlQuery query(db);
-    return query.prepare(QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(columns, table));
-}
-
-quint32 bigEndian32(const QByteArray &bytes, int at)
-{
-    return quint32(quint8(bytes[at])) << 24 | quint32(quint8(bytes[at + 1])) << 16
-        | quint32(quint8(bytes[at + 2])) << 8 | quint32(quint8(bytes[at + 3]));
-}
-
-// Which of our tables or columns the file lacks (empty: none), read through
-// a connection that can write nothing and makes no journal, -wal or -shm
-// file beside it.
-QString missingTable(const QString &file, QString *error)
-{
-    const QString name = QStringLiteral("folio-inspect-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
-    QString missing;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
-        QUrl uri = QUrl::fromLocalFile(file);
-        uri.setQuery(QStringLiteral("immutable=1"));
-        db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
-        if (!db.open()) {
-            *error = db.lastError().text();
-            missing = QStringLiteral("DirTable");
-        } else if (!hasColumns(db, QStringLiteral("DirTable"), QStringLiteral("DirNum, DirName, Attr, Parent, Child"))) {
-            missing = QStringLiteral("DirTable");
-        } else if (!hasColumns(db, QStringLiteral("DocTable"),
-                               QStringLiteral("DocNum, DirNum, DocName, Text, ChgDate"))) {
-            missing = QStringLiteral("DocTable");
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return missing;
-}
-
 } // namespace
-
-OpenResult inspectDatabaseFile(const QString &file)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return failure(OpenStatus::Failed, QStringLiteral("Cannot open %1: %2").arg(file, f.errorString()));
-    const QByteArray header = f.read(100);
-    f.close();
-    // An empty file is an empty database to the engine: it has no tables.
-    if (!header.isEmpty() && (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0"))))
-        return failure(OpenStatus::NotADatabase,
-                       QStringLiteral("%1 is damaged or is not a Folio Keeper database (it is no database file).")
-                           .arg(file));
-    const qint64 appId = header.isEmpty() ? 0 : qint32(bigEndian32(header, 68));
-    const int version = header.isEmpty() ? 0 : int(bigEndian32(header, 60));
-    if (appId != 0 && appId != FolioApplicationId)
-        return failure(OpenStatus::ForeignFile,
-                       QStringLiteral("%1 belongs to another program, not to Folio Keeper; it was left unchanged.")
-                           .arg(file));
-    QString error;
-    const QString missing = missingTable(file, &error);
-    if (!error.isEmpty())
-        return failure(OpenStatus::NotADatabase,
-                       QStringLiteral("%1 is damaged or is not a Folio Keeper database (%2).").arg(file, error));
-    if (!missing.isEmpty())
-        return failure(OpenStatus::MissingTables,
-                       QStringLiteral("%1 is not a Folio Keeper database: the table %2 or one of its columns is missing.")
-                           .arg(file, missing));
-    if (version > FolioSchemaVersion)
-        return failure(OpenStatus::TooNew,
-                       QStringLiteral("%1 was written by a newer version of Folio Keeper (data version %2); "
-                                      "this version reads up to %3. Please install the newer version.")
-                           .arg(file)
-                           .arg(version)
-                           .arg(FolioSchemaVersion));
-    return OpenResult{OpenStatus::Opened, {}};
-}
 
 Database::Database(QString programDir)
     : m_programDir(std::move(programDir))
@@ -158,28 +75,27 @@ OpenResult Database::open()
     const QFileInfo live(filePath());
     if (!live.exists()) {
         if (!QFileInfo(templatePath()).isFile())
-            return failure(OpenStatus::Missing,
-                           QStringLiteral("Database problem, please reinstall Folio Keeper software."));
+            return OpenResult{OpenStatus::Missing,
+                              QStringLiteral("Database problem, please reinstall Folio Keeper software.")};
         // A damaged template must not leave a KB97.MDB behind that would
         // block every later start.
-        const OpenResult usable = inspectDatabaseFile(templatePath());
+        const OpenResult usable = examineDatabaseFile(templatePath(), CheckPurpose::Open);
         if (!usable.ok())
-            return failure(usable.status, QStringLiteral("The template %1 cannot be used, please reinstall Folio "
-                                                         "Keeper software. %2")
-                                              .arg(templatePath(), usable.message));
+            return OpenResult{usable.status, QStringLiteral("The template %1 cannot be used, please reinstall "
+                                                            "Folio Keeper software. %2")
+                                                 .arg(templatePath(), usable.message)};
         try {
             copyFileAtomically(templatePath(), filePath(),
                                QStringLiteral("create %1 from the template").arg(filePath()));
         } catch (const StorageError &e) {
-            return failure(OpenStatus::CannotCreate, e.userText());
+            return OpenResult{OpenStatus::CannotCreate, e.userText()};
         }
     } else if (!live.isFile()) {
-        return failure(OpenStatus::NotADatabase,
-                       QStringLiteral("%1 is not a database file.").arg(filePath()));
+        return OpenResult{OpenStatus::NotADatabase, QStringLiteral("%1 is not a database file.").arg(filePath())};
     }
     // Everything that could refuse the file is decided before the first
     // statement that may change it.
-    const OpenResult checked = inspectDatabaseFile(filePath());
+    const OpenResult checked = examineDatabaseFile(filePath(), CheckPurpose::Open);
     if (!checked.ok())
         return checked;
 
@@ -195,11 +111,11 @@ OpenResult Database::openConnection()
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(filePath());
         if (!db.open())
-            return failure(OpenStatus::Failed, QStringLiteral("Cannot open %1: %2")
-                                                   .arg(filePath(), db.lastError().text()));
+            return OpenResult{OpenStatus::Failed,
+                              QStringLiteral("Cannot open %1: %2").arg(filePath(), db.lastError().text())};
         if (!registerNameOrder(db))
-            return failure(OpenStatus::Failed,
-                           QStringLiteral("Cannot open %1: the database driver is not SQLite.").arg(filePath()));
+            return OpenResult{OpenStatus::Failed,
+                              QStringLiteral("Cannot open %1: the database driver is not SQLite.").arg(filePath())};
     }
     return validateAndPrepare();
 }
@@ -213,8 +129,8 @@ OpenResult Database::validateAndPrepare()
     // The first statement reads the file header: a damaged file or one that
     // is no database at all fails here.
     if (!runPragma(db, QStringLiteral("PRAGMA journal_mode=DELETE"), &mode, &error))
-        return failure(OpenStatus::NotADatabase,
-                       QStringLiteral("%1 is damaged or is not a Folio Keeper database (%2).").arg(file, error));
+        return OpenResult{OpenStatus::NotADatabase,
+                          QStringLiteral("%1 is damaged or is not a Folio Keeper database (%2).").arg(file, error)};
 
     QVariant version;
     runPragma(db, QStringLiteral("PRAGMA user_version"), &version);
@@ -231,7 +147,7 @@ OpenResult Database::validateAndPrepare()
             else
                 restoreDroppedStructures();
         } catch (const StorageError &e) {
-            return failure(OpenStatus::Failed, e.userText());
+            return OpenResult{OpenStatus::Failed, e.userText()};
         }
     }
     return OpenResult{OpenStatus::Opened, {}};
@@ -254,11 +170,8 @@ void Database::upgradeSchema(int fromVersion)
     };
     Q_UNUSED(fromVersion);
     Transaction transaction(db, operation);
-    for (const QString &step : steps) {
-        QSqlQuery query(db);
-        if (!query.exec(step))
-            throw StorageError(operation, query.lastError().databaseText());
-    }
+    for (const QString &step : steps)
+        runStatement(db, step, {}, operation);
     SearchIndex(db).install();
     HistorySchema::install(db);
     transaction.commit();

@@ -3,10 +3,9 @@
 #include "storage/database.h"
 #include "storage/folderstore.h"
 #include "storage/htmltext.h"
-#include "storage/searchindex.h"
 #include "storage/rawstatement.h"
-#include "storage/sqlitehandle.h"
-#include "storage/storageerror.h"
+#include "storage/searchindex.h"
+#include "storage/statement.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -71,7 +70,7 @@ using DocSet = std::vector<DocNum>;   // ascending
 
 // Documents whose title or text holds all trigrams of the keywords at
 // consecutive places, as the FTS5 query `expression` says.
-DocSet indexMatches(sqlite3 *db, const QString &expression)
+DocSet indexMatches(const QSqlDatabase &db, const QString &expression)
 {
     RawStatement q(db, FindOperation, "SELECT rowid FROM DocTextIndex WHERE DocTextIndex MATCH ? ORDER BY rowid");
     q.bind(1, expression.toUtf8());
@@ -84,7 +83,7 @@ DocSet indexMatches(sqlite3 *db, const QString &expression)
 // Documents whose stored title or text holds `folded`: a scan of all the
 // stored text. Comparing the UTF-8 bytes is exact, as UTF-8 never matches
 // inside a character.
-DocSet textMatches(sqlite3 *db, const QString &folded)
+DocSet textMatches(const QSqlDatabase &db, const QString &folded)
 {
     const QByteArray needle = folded.toUtf8();
     const std::string_view key(needle.constData(), size_t(needle.size()));
@@ -112,7 +111,7 @@ bool isIndexed(const QString &folded)
     return characterCount(folded) >= IndexedKeywordLength;
 }
 
-DocSet keywordMatches(sqlite3 *db, const QString &folded)
+DocSet keywordMatches(const QSqlDatabase &db, const QString &folded)
 {
     return isIndexed(folded) ? indexMatches(db, literalPhrase(folded)) : textMatches(db, folded);
 }
@@ -120,7 +119,7 @@ DocSet keywordMatches(sqlite3 *db, const QString &folded)
 // The listed columns of the found documents. All of them come from the
 // index DocTable_Folder: reading them from the table would walk through
 // each page's HTML to reach ChgDate, stored after it.
-QList<FoundDocument> describe(sqlite3 *db, const DocSet &found)
+QList<FoundDocument> describe(const QSqlDatabase &db, const DocSet &found)
 {
     // Each row goes straight to its place in number order: no sort.
     QList<FoundDocument> documents(qsizetype(found.size()));
@@ -161,7 +160,7 @@ bool DocumentSearch::indexIsCurrent() const
 QList<FoundDocument> DocumentSearch::findByIndex(const QString &folded1, const QString &folded2,
                                                  KeywordJoin join) const
 {
-    sqlite3 *db = sqliteHandle(m_db.connection());
+    const QSqlDatabase db = m_db.connection();
     DocSet found;
     if (folded2.isEmpty()) {
         found = keywordMatches(db, folded1);
@@ -181,11 +180,8 @@ QList<FoundDocument> DocumentSearch::findByIndex(const QString &folded1, const Q
 QList<FoundDocument> DocumentSearch::findByReading(const QString &folded1, const QString &folded2,
                                                      KeywordJoin join) const
 {
-    QSqlQuery q(m_db.connection());
-    q.setForwardOnly(true);
-    prepareOrThrow(q, QStringLiteral("SELECT DocNum, DirNum, DocName, ChgDate, Text FROM DocTable ORDER BY DocNum"),
-                   FindOperation);
-    execOrThrow(q, FindOperation);
+    const QString sql = QStringLiteral("SELECT DocNum, DirNum, DocName, ChgDate, Text FROM DocTable ORDER BY DocNum");
+    QSqlQuery q = runStatement(m_db.connection(), sql, {}, FindOperation);
     const Keywords k{folded1, folded2, join};
     QList<FoundDocument> found;
     while (q.next()) {
@@ -200,12 +196,8 @@ QList<FoundDocument> DocumentSearch::findByReading(const QString &folded1, const
 
 std::optional<DirNum> DocumentSearch::folderOf(DocNum num) const
 {
-    const QString operation = QStringLiteral("read the folder of the document");
-    QSqlQuery q(m_db.connection());
-    q.setForwardOnly(true);
-    prepareOrThrow(q, QStringLiteral("SELECT DirNum FROM DocTable WHERE DocNum = ?"), operation);
-    q.addBindValue(num);
-    execOrThrow(q, operation);
+    QSqlQuery q = runStatement(m_db.connection(), QStringLiteral("SELECT DirNum FROM DocTable WHERE DocNum = ?"), {num},
+                               QStringLiteral("read the folder of the document"));
     if (!q.next())
         return std::nullopt;
     return q.value(0).toLongLong();

@@ -125,15 +125,6 @@ int DocumentStore::deleteDocuments(const QList<DocNum> &nums)
     return deleted;
 }
 
-// The index holds title and text only, so a move leaves it as it is.
-bool DocumentStore::moveDocument(DocNum num, DirNum folder)
-{
-    return runStatement(m_db.connection(), QStringLiteral("UPDATE DocTable SET DirNum = ? WHERE DocNum = ?"),
-                        {folder, num}, QStringLiteral("move the document"))
-               .numRowsAffected()
-        > 0;
-}
-
 int DocumentStore::moveDocuments(const QList<DocNum> &nums, DirNum folder)
 {
     const QString operation = QStringLiteral("move the documents");

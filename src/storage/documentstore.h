@@ -43,8 +43,6 @@ public:
     // when a statement fails (the error is thrown). Numbers without a row
     // are passed over. Returns how many rows were deleted.
     int deleteDocuments(const QList<DocNum> &nums);
-    // Returns false when no such document exists.
-    bool moveDocument(DocNum num, DirNum folder);
     // Moves the documents into `folder` all together or not at all; the
     // folder must exist (a document filed under a missing folder could not
     // be reached). Returns how many were moved: documents deleted

@@ -55,17 +55,6 @@ QList<Folder> FolderStore::allFolders() const
     return select({}, {}, QStringLiteral("read the folders"));
 }
 
-QList<Folder> FolderStore::rootFolders() const
-{
-    return select(QStringLiteral("WHERE Attr = 'R'"), {}, QStringLiteral("read the top-level folders"));
-}
-
-QList<Folder> FolderStore::childFolders(DirNum parent) const
-{
-    return select(QStringLiteral("WHERE Attr = 'D' AND Parent = ?"), {parent},
-                  QStringLiteral("read the sub-folders"));
-}
-
 std::optional<Folder> FolderStore::folder(DirNum num) const
 {
     const QList<Folder> found = select(QStringLiteral("WHERE DirNum = ?"), {num}, QStringLiteral("read a folder"));

@@ -16,10 +16,8 @@ public:
     explicit FolderStore(Database &db) : m_db(db) {}
 
     // Every folder row in name order (ties by number), reachable or not.
-    // (The tree reads the rows into a FolderIndex instead.)
+    // The tree reads the rows compactly through FolderRows.
     QList<Folder> allFolders() const;
-    QList<Folder> rootFolders() const;
-    QList<Folder> childFolders(DirNum parent) const;
     std::optional<Folder> folder(DirNum num) const;
 
     // Adds a folder at the top level (parent 0) or under `parent`, which

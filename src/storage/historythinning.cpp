@@ -74,7 +74,7 @@ public:
 
     qint64 run()
     {
-        if (!m_file.compiles(QStringLiteral("SELECT HistNum, DocNum, KeptAt, Reason FROM DocHistory LIMIT 0")))
+        if (!RawStatement::compiles(m_file.handle(), "SELECT HistNum, DocNum, KeptAt, Reason FROM DocHistory LIMIT 0"))
             return 0;  // a file from before the history: nothing to thin
         const QString daily = QStringLiteral("h.KeptAt >= :monthly AND ") + newerInSamePeriod(10, ":young");
         const QString monthly = QStringLiteral("h.KeptAt < :monthly AND ") + newerInSamePeriod(7, ":monthly");

@@ -1,6 +1,6 @@
 #include "storage/nameorder.h"
 
-#include "storage/sqlitehandle.h"
+#include "storage/rawstatement.h"
 
 #include <QCollator>
 #include <QLocale>

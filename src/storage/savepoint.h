@@ -1,6 +1,6 @@
 #pragma once
 
-#include "storage/sqlitehandle.h"
+#include "storage/rawstatement.h"
 #include "storage/storageerror.h"
 
 #include <QSqlDatabase>

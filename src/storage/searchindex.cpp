@@ -1,6 +1,7 @@
 #include "storage/searchindex.h"
 
 #include "storage/htmltext.h"
+#include "storage/statement.h"
 #include "storage/storageerror.h"
 #include "storage/transaction.h"
 
@@ -33,20 +34,10 @@ const QStringList SearchObjects = {
     QStringLiteral("DocTable_TextDelete"),
 };
 
-void run(QSqlDatabase &db, const QString &sql, const QString &operation)
+qint64 count(const QSqlDatabase &db, const QString &sql, const QString &operation)
 {
-    QSqlQuery q(db);
-    if (!q.exec(sql))
-        throw StorageError(operation, q.lastError().databaseText());
-}
-
-qint64 count(QSqlDatabase &db, const QString &sql, const QString &operation)
-{
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.exec(sql) || !q.next())
-        throw StorageError(operation, q.lastError().databaseText());
-    return q.value(0).toLongLong();
+    QSqlQuery q = runStatement(db, sql, {}, operation);
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
 struct IndexedText
@@ -129,12 +120,8 @@ private:
 
 QList<DocNum> nextPending(QSqlDatabase &db, int limit)
 {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    prepareOrThrow(q, QStringLiteral("SELECT DocNum FROM DocTextPending ORDER BY DocNum LIMIT ?"),
-                   Refresher::operation());
-    q.addBindValue(limit);
-    execOrThrow(q, Refresher::operation());
+    QSqlQuery q = runStatement(db, QStringLiteral("SELECT DocNum FROM DocTextPending ORDER BY DocNum LIMIT ?"),
+                               {limit}, Refresher::operation());
     QList<DocNum> numbers;
     while (q.next())
         numbers.append(q.value(0).toLongLong());
@@ -179,13 +166,12 @@ QStringList SearchIndex::schemaStatements()
 
 bool SearchIndex::isInstalled() const
 {
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    prepareOrThrow(q, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (?, ?, ?, ?, ?, ?, ?)"),
-                   QStringLiteral("read the search index"));
+    QVariantList names;
     for (const QString &name : SearchObjects)
-        q.addBindValue(name);
-    execOrThrow(q, QStringLiteral("read the search index"));
+        names.append(name);
+    QSqlQuery q =
+        runStatement(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (?, ?, ?, ?, ?, ?, ?)"),
+                     names, QStringLiteral("read the search index"));
     return q.next() && q.value(0).toInt() == SearchObjects.size();
 }
 
@@ -193,14 +179,14 @@ void SearchIndex::install()
 {
     const QString operation = QStringLiteral("prepare the search index");
     if (!isInstalled()) {
-        run(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextInsert"), operation);
-        run(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextUpdate"), operation);
-        run(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextDelete"), operation);
-        run(m_db, QStringLiteral("DROP TABLE IF EXISTS DocTextIndex"), operation);
-        run(m_db, QStringLiteral("DROP TABLE IF EXISTS DocText"), operation);
-        run(m_db, QStringLiteral("DROP TABLE IF EXISTS DocTextPending"), operation);
+        runStatement(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextInsert"), {}, operation);
+        runStatement(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextUpdate"), {}, operation);
+        runStatement(m_db, QStringLiteral("DROP TRIGGER IF EXISTS DocTable_TextDelete"), {}, operation);
+        runStatement(m_db, QStringLiteral("DROP TABLE IF EXISTS DocTextIndex"), {}, operation);
+        runStatement(m_db, QStringLiteral("DROP TABLE IF EXISTS DocText"), {}, operation);
+        runStatement(m_db, QStringLiteral("DROP TABLE IF EXISTS DocTextPending"), {}, operation);
         for (const QString &statement : schemaStatements())
-            run(m_db, statement, operation);
+            runStatement(m_db, statement, {}, operation);
     }
     // Rows without text, and text left over from rows that are gone: written
     // while the triggers were missing. Equal counts with nothing pending
@@ -213,16 +199,12 @@ void SearchIndex::install()
     const QString missing = QStringLiteral(
         "SELECT DocNum FROM (SELECT DocNum FROM DocTable EXCEPT SELECT DocNum FROM DocText) "
         "UNION ALL SELECT DocNum FROM (SELECT DocNum FROM DocText EXCEPT SELECT DocNum FROM DocTable)");
-    run(m_db, QStringLiteral("INSERT OR IGNORE INTO DocTextPending (DocNum) %1").arg(missing), operation);
+    runStatement(m_db, QStringLiteral("INSERT OR IGNORE INTO DocTextPending (DocNum) %1").arg(missing), {}, operation);
 }
 
 qint64 SearchIndex::pendingCount() const
 {
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    prepareOrThrow(q, QStringLiteral("SELECT count(*) FROM DocTextPending"), QStringLiteral("read the search index"));
-    execOrThrow(q, QStringLiteral("read the search index"));
-    return q.next() ? q.value(0).toLongLong() : 0;
+    return count(m_db, QStringLiteral("SELECT count(*) FROM DocTextPending"), QStringLiteral("read the search index"));
 }
 
 void SearchIndex::refresh(DocNum num)
@@ -239,7 +221,7 @@ void SearchIndex::catchUp(const Progress &progress, const std::atomic<bool> *can
     while (!finished && !(cancel && cancel->load())) {
         // IMMEDIATE: take the write lock before reading, so a save on
         // another connection waits for this batch instead of failing.
-        run(m_db, QStringLiteral("BEGIN IMMEDIATE"), operation);
+        runStatement(m_db, QStringLiteral("BEGIN IMMEDIATE"), {}, operation);
         try {
             Refresher refresher(m_db);
             QElapsedTimer batch;
@@ -258,7 +240,7 @@ void SearchIndex::catchUp(const Progress &progress, const std::atomic<bool> *can
                     ++done;
                 }
             }
-            run(m_db, QStringLiteral("COMMIT"), operation);
+            runStatement(m_db, QStringLiteral("COMMIT"), {}, operation);
         } catch (...) {
             QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
             throw;
@@ -277,8 +259,8 @@ void catchUpSearchIndex(const QString &path, const SearchIndex::Progress &progre
         db.setDatabaseName(path);
         if (!db.open())
             throw StorageError(operation, db.lastError().text());
-        run(db, QStringLiteral("PRAGMA synchronous=FULL"), operation);
-        run(db, QStringLiteral("PRAGMA trusted_schema=OFF"), operation);
+        runStatement(db, QStringLiteral("PRAGMA synchronous=FULL"), {}, operation);
+        runStatement(db, QStringLiteral("PRAGMA trusted_schema=OFF"), {}, operation);
         SearchIndex index(db);
         if (!index.isInstalled()) {
             // Removed by another tool while the program runs.

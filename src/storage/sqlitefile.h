@@ -14,7 +14,10 @@ namespace folio {
 class SqliteFile
 {
 public:
-    enum class Access { ReadOnly, ReadWrite };
+    // Inspect reads the file as it lies on disk: nothing is written and no
+    // journal, -wal or -shm file is made or played back beside it.
+    // Create makes the file when it is missing.
+    enum class Access { ReadOnly, ReadWrite, Inspect, Create };
 
     SqliteFile(const QString &path, Access access, QString operation);
     ~SqliteFile();
@@ -23,17 +26,15 @@ public:
 
     // Runs one statement with its text values bound in order (?1, ?2, ...).
     void exec(const QString &sql, const QStringList &values = {});
+    // Runs every statement of `sql` in turn.
+    void runScript(const QString &sql);
     // The first column of the first row, or an invalid value without rows.
     QVariant scalar(const QString &sql);
-    // True when `sql` compiles (its tables and columns exist).
-    bool compiles(const QString &sql);
 
     sqlite3 *handle() const { return m_db; }
     const QString &operation() const { return m_operation; }
 
 private:
-    [[noreturn]] void fail(int code);
-
     sqlite3 *m_db = nullptr;
     QString m_operation;
 };

@@ -2,7 +2,35 @@
 
 #include "storage/storageerror.h"
 
+#include <QSqlError>
+
 namespace folio {
+
+namespace {
+
+QString describe(const QSqlError &error)
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    if (text.isEmpty())
+        text = QStringLiteral("unknown database error");
+    return text;
+}
+
+} // namespace
+
+void prepareOrThrow(QSqlQuery &query, const QString &sql, const QString &operation)
+{
+    if (!query.prepare(sql))
+        throw StorageError(operation, describe(query.lastError()));
+}
+
+void execOrThrow(QSqlQuery &query, const QString &operation)
+{
+    if (!query.exec())
+        throw StorageError(operation, describe(query.lastError()));
+}
 
 QSqlQuery runStatement(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
                        const QString &operation)

@@ -3,9 +3,6 @@
 #include <QString>
 #include <stdexcept>
 
-class QSqlError;
-class QSqlQuery;
-
 namespace folio {
 
 // Raised by every storage operation that fails. `operation` says in plain
@@ -26,11 +23,6 @@ private:
     QString m_operation;
     QString m_detail;
 };
-
-// Prepares and runs `query` with its bound values, throwing a StorageError
-// naming `operation` when either step fails.
-void prepareOrThrow(QSqlQuery &query, const QString &sql, const QString &operation);
-void execOrThrow(QSqlQuery &query, const QString &operation);
 
 // A text bound as a value: never NULL (a null QString would bind as NULL).
 inline QString textValue(const QString &text)

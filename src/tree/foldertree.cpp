@@ -66,7 +66,7 @@ bool FolderTree::loadRootFolders()
 {
     BusyScope busy(m_context.status);
     FolderIndex folders(MaxDepth);
-    if (!m_context.notices.guard([&] { folders.read(m_context.db); }))
+    if (!m_context.notices.guard([&] { folders.assign(FolderRows::read(m_context.db)); }))
         return false;  // keep showing what was there
 
     m_pressedSelected = 0;

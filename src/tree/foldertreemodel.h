@@ -1,6 +1,6 @@
 #pragma once
 
-#include "storage/folderindex.h"
+#include "tree/folderindex.h"
 
 #include <QAbstractItemModel>
 #include <QBrush>

@@ -212,7 +212,7 @@ private Q_SLOTS:
         const DocNum doc = docs.addDocument(m_dir, QStringLiteral("Title"), QStringLiteral("<p>text</p>"), Changed);
         const DirNum other = FolderStore(*m_db).addFolder(QStringLiteral("Other"), 0);
         docs.updateDocument(doc, QStringLiteral("Title"), QStringLiteral("<p>text</p>"), QStringLiteral("date only"));
-        QVERIFY(docs.moveDocument(doc, other));
+        QCOMPARE(docs.moveDocuments({doc}, other), 1);
         QCOMPARE(docs.moveDocuments({doc}, m_dir), 1);
         {
             Savepoint notReleased(m_db->connection(), QStringLiteral("test"));

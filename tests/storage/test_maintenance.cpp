@@ -197,6 +197,30 @@ private Q_SLOTS:
         }
     }
 
+    // Opening is quick and takes a file made by hand; a file that replaces
+    // the database must be the program's own and whole. Neither check
+    // leaves a journal, -wal or -shm file beside what it reads.
+    void openingTakesWhatAReplacementRefuses()
+    {
+        ProgramFolder folder;
+        const QString hand = folder.file(QStringLiteral("hand.mdb"));
+        createDatabaseFile(hand, QStringLiteral("PRAGMA journal_mode = WAL;"
+                                                "CREATE TABLE DirTable (DirNum, DirName, Attr, Parent, Child);"
+                                                "CREATE TABLE DocTable (DocNum, DirNum, DocName, Text, ChgDate);"));
+        QVERIFY(examineDatabaseFile(hand, CheckPurpose::Open).ok());
+        const OpenResult replacing = examineDatabaseFile(hand, CheckPurpose::Replace);
+        QCOMPARE(replacing.status, OpenStatus::ForeignFile);
+        QCOMPARE(replacing.message, QStringLiteral("hand.mdb is not a Folio Keeper database"));
+
+        fillDatabase(folder, QStringLiteral("live"));
+        const QString live = folder.file(QStringLiteral("KB97.MDB"));
+        QByteArray bytes = readAll(live);
+        writeFile(live, bytes.replace(bytes.size() / 2, 8192, QByteArray(8192, '\x5a')));
+        QVERIFY(examineDatabaseFile(live, CheckPurpose::Open).ok());
+        QCOMPARE(examineDatabaseFile(live, CheckPurpose::Replace).status, OpenStatus::NotADatabase);
+        QCOMPARE(filesIn(folder), QStringList({"KB97.MDB", "blank97.MDB", "hand.mdb"}));
+    }
+
     void compactionShrinksTheFileAndKeepsItsRows()
     {
         ProgramFolder folder;

@@ -299,7 +299,7 @@ private Q_SLOTS:
         QCOMPARE(find(QStringLiteral("pelican")), QList<DocNum>({a}));
         QCOMPARE(find(QStringLiteral("renamed")), QList<DocNum>({a}));
         const DirNum other = FolderStore(*m_db).addFolder(QStringLiteral("Other"), 0);
-        QVERIFY(documents.moveDocument(a, other));
+        QCOMPARE(documents.moveDocuments({a}, other), 1);
         QCOMPARE(find(QStringLiteral("pelican")), QList<DocNum>({a}));
         // A failed save leaves index and text as they were.
         QVERIFY_THROWS_EXCEPTION(StorageError, documents.updateDocument(a + 100, QStringLiteral("x"),

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "storage/types.h"
+#include "storage/folderrows.h"
 
-#include <QByteArray>
 #include <QCollatorSortKey>
 #include <QString>
 #include <optional>
@@ -10,14 +9,12 @@
 
 namespace folio {
 
-class Database;
-
-// Every folder row held in memory, compactly, for a tree that shows a few
-// hundred of a hundred thousand folders. A folder lives in a slot (the rows
-// in ascending number; the slot of a number is found by binary search);
-// each folder's sub-folders are listed once and put in name order only when
-// they are first asked for, with a sort key made once per name by the
-// collation the queries use (ties by number).
+// Where the tree shows each folder, for a tree that shows a few hundred of
+// a hundred thousand folders. A folder lives in a slot (its position in the
+// rows read; the slot of a number is found by binary search); each folder's
+// sub-folders are listed once and put in name order only when they are
+// first asked for, with a sort key made once per name by the collation the
+// queries use (ties by number).
 //
 // Placement follows the stored parents: top-level folders are the "R" rows;
 // a folder whose parent is missing, of an unknown kind or in a circle of
@@ -30,22 +27,17 @@ public:
 
     explicit FolderIndex(int maxDepth = 250) : m_maxDepth(maxDepth) {}
 
-    // Reads every folder row of the database (StorageError on failure).
-    void read(Database &db);
-    // Takes the rows given, in any order (numbers unique).
-    void assign(std::vector<Folder> rows);
+    // Takes the rows read from the table; every folder is placed anew.
+    void assign(FolderRows rows);
 
     int maxDepth() const { return m_maxDepth; }
-    int slotCount() const { return int(m_nums.size()); }
+    int slotCount() const { return m_folders.size(); }
     int slotOf(DirNum num) const;
-    DirNum num(int slot) const { return m_nums[slot]; }
-    QString name(int slot) const
-    {
-        return QString::fromUtf8(m_text.constData() + m_nameAt[slot], m_nameLength[slot]);
-    }
-    FolderKind kind(int slot) const { return m_kinds[slot]; }
+    DirNum num(int slot) const { return m_folders.num(slot); }
+    QString name(int slot) const { return m_folders.name(slot); }
+    FolderKind kind(int slot) const { return m_folders.kind(slot); }
     // The stored Parent column (not read for top-level folders).
-    DirNum parentNum(int slot) const { return m_parents[slot]; }
+    DirNum parentNum(int slot) const { return m_folders.parent(slot); }
     // The slot of the folder it is shown under; NoSlot at the top level.
     int parentSlot(int slot) const { return m_parentSlots[slot]; }
     // 1 at the top level, 0 when the folder is not shown.
@@ -93,23 +85,12 @@ private:
         std::vector<int> slots;
     };
     Below subFoldersByParent() const;
-    void clear();
-    void append(DirNum num, DirNum parent, FolderKind kind, const char *utf8, int bytes);
-    // After the rows were appended: none removed, no sort key made yet.
-    void placeRowsRead();
     void place();
     void orderChildren(int slot) const;
     std::vector<int> &list(int slot) const { return slot == NoSlot ? m_roots : m_children[slot]; }
 
     int m_maxDepth;
-    std::vector<DirNum> m_nums;        // ascending
-    std::vector<DirNum> m_parents;
-    std::vector<FolderKind> m_kinds;
-    // The names, one after the other as UTF-8: one block instead of a
-    // hundred thousand small strings. A renamed folder's name is appended.
-    QByteArray m_text;
-    std::vector<qsizetype> m_nameAt;
-    std::vector<int> m_nameLength;
+    FolderRows m_folders;
     std::vector<char> m_gone;          // removed since the rows were read
     std::vector<int> m_parentSlots;
     std::vector<int> m_depths;

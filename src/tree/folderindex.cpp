@@ -1,103 +1,24 @@
-#include "storage/folderindex.h"
+#include "tree/folderindex.h"
 
-#include "storage/database.h"
 #include "storage/nameorder.h"
-#include "storage/sqlitehandle.h"
-#include "storage/storageerror.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace folio {
 
-namespace {
-
-FolderKind kindOfColumn(sqlite3_stmt *statement, int column)
+void FolderIndex::assign(FolderRows rows)
 {
-    const auto *attr = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-    if (attr && attr[0] == 'R' && attr[1] == '\0')
-        return FolderKind::Root;
-    if (attr && attr[0] == 'D' && attr[1] == '\0')
-        return FolderKind::Sub;
-    return FolderKind::Unreachable;
-}
-
-} // namespace
-
-void FolderIndex::clear()
-{
-    m_nums.clear();
-    m_parents.clear();
-    m_kinds.clear();
-    m_text.clear();
-    m_nameAt.clear();
-    m_nameLength.clear();
-}
-
-void FolderIndex::append(DirNum num, DirNum parent, FolderKind kind, const char *utf8, int bytes)
-{
-    m_nums.push_back(num);
-    m_parents.push_back(parent);
-    m_kinds.push_back(kind);
-    m_nameAt.push_back(m_text.size());
-    m_nameLength.push_back(bytes);
-    m_text.append(utf8, bytes);
-}
-
-// The rows are read straight from SQLite, the names as the UTF-8 it keeps:
-// at a hundred thousand folders the generic query layer's per-value work
-// would be most of the load.
-void FolderIndex::read(Database &db)
-{
-    const QString operation = QStringLiteral("read the folders");
-    sqlite3 *handle = sqliteHandle(db.connection());
-    if (!handle)
-        throw StorageError(operation, QStringLiteral("the database is not open"));
-    sqlite3_stmt *raw = nullptr;
-    if (sqlite3_prepare_v2(handle, "SELECT DirNum, Parent, Attr, DirName FROM DirTable ORDER BY DirNum", -1, &raw,
-                           nullptr)
-        != SQLITE_OK)
-        throw StorageError(operation, QString::fromUtf8(sqlite3_errmsg(handle)));
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> statement(raw, &sqlite3_finalize);
-
-    clear();
-    int rc;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
-        const auto *name = reinterpret_cast<const char *>(sqlite3_column_text(raw, 3));
-        append(sqlite3_column_int64(raw, 0), sqlite3_column_int64(raw, 1), kindOfColumn(raw, 2), name ? name : "",
-               sqlite3_column_bytes(raw, 3));
-    }
-    if (rc != SQLITE_DONE)
-        throw StorageError(operation, QString::fromUtf8(sqlite3_errmsg(handle)));
-    placeRowsRead();
-}
-
-void FolderIndex::assign(std::vector<Folder> rows)
-{
-    std::sort(rows.begin(), rows.end(), [](const Folder &a, const Folder &b) { return a.num < b.num; });
-    clear();
-    for (const Folder &row : rows) {
-        const QByteArray name = row.name.toUtf8();
-        append(row.num, row.parent, row.kind, name.constData(), int(name.size()));
-    }
-    placeRowsRead();
-}
-
-void FolderIndex::placeRowsRead()
-{
-    m_gone.assign(m_nums.size(), 0);
+    m_folders = std::move(rows);
+    m_gone.assign(size_t(slotCount()), 0);
     m_keys.clear();
-    m_keys.resize(m_nums.size());
+    m_keys.resize(size_t(slotCount()));
     place();
 }
 
 int FolderIndex::slotOf(DirNum num) const
 {
-    const auto at = std::lower_bound(m_nums.begin(), m_nums.end(), num);
-    if (at == m_nums.end() || *at != num)
-        return NoSlot;
-    const int slot = int(at - m_nums.begin());
-    return m_gone[slot] ? NoSlot : slot;
+    const int slot = m_folders.find(num);
+    return slot < 0 || m_gone[size_t(slot)] ? NoSlot : slot;
 }
 
 // Every sub-folder listed under its parent, in number order, all lists in
@@ -109,9 +30,9 @@ FolderIndex::Below FolderIndex::subFoldersByParent() const
     Below below;
     below.start.assign(size_t(n) + 1, 0);
     for (int slot = 0; slot < n; ++slot) {
-        if (m_gone[slot] || m_kinds[slot] != FolderKind::Sub)
+        if (m_gone[slot] || kind(slot) != FolderKind::Sub)
             continue;
-        parentOf[slot] = slotOf(m_parents[slot]);
+        parentOf[slot] = slotOf(parentNum(slot));
         if (parentOf[slot] != NoSlot)
             ++below.start[size_t(parentOf[slot]) + 1];
     }
@@ -141,7 +62,7 @@ void FolderIndex::place()
 
     const Below below = subFoldersByParent();
     for (int slot = 0; slot < n; ++slot)
-        if (!m_gone[slot] && m_kinds[slot] == FolderKind::Root)
+        if (!m_gone[slot] && kind(slot) == FolderKind::Root)
             m_roots.push_back(slot);
 
     int placed = 0;
@@ -216,7 +137,7 @@ void FolderIndex::orderChildren(int slot) const
                 m_keys[kid] = nameSortKey(name(kid));
         std::sort(kids.begin(), kids.end(), [this](int a, int b) {
             const int c = m_keys[a]->compare(*m_keys[b]);
-            return c != 0 ? c < 0 : m_nums[a] < m_nums[b];
+            return c != 0 ? c < 0 : num(a) < num(b);
         });
         ordered = 1;
     }
@@ -226,7 +147,7 @@ void FolderIndex::orderChildren(int slot) const
 
 bool FolderIndex::canAdd(DirNum num, DirNum parent) const
 {
-    return canAddUnder(parent) && (m_nums.empty() || num > m_nums.back());
+    return canAddUnder(parent) && (slotCount() == 0 || num > m_folders.num(slotCount() - 1));
 }
 
 bool FolderIndex::canAddUnder(DirNum parent) const
@@ -245,7 +166,8 @@ int FolderIndex::add(DirNum num, const QString &name, DirNum parent)
     orderChildren(parentSlot);
     const int slot = slotCount();
     const QByteArray utf8 = name.toUtf8();
-    append(num, parent, parent == 0 ? FolderKind::Root : FolderKind::Sub, utf8.constData(), int(utf8.size()));
+    m_folders.append(num, parent, parent == 0 ? FolderKind::Root : FolderKind::Sub,
+                     std::string_view(utf8.constData(), size_t(utf8.size())));
     m_gone.push_back(0);
     m_parentSlots.push_back(parentSlot);
     m_depths.push_back(parent == 0 ? 1 : m_depths[parentSlot] + 1);
@@ -261,9 +183,7 @@ int FolderIndex::add(DirNum num, const QString &name, DirNum parent)
 void FolderIndex::rename(int slot, const QString &name)
 {
     const QByteArray utf8 = name.toUtf8();
-    m_nameAt[slot] = m_text.size();
-    m_nameLength[slot] = int(utf8.size());
-    m_text.append(utf8);
+    m_folders.rename(slot, std::string_view(utf8.constData(), size_t(utf8.size())));
     m_keys[slot].reset();
 }
 
@@ -279,14 +199,13 @@ void FolderIndex::remove(int slot)
     }
     m_gone[slot] = 1;
     m_depths[slot] = 0;
-    m_nameLength[slot] = 0;
+    m_folders.rename(slot, {});
     m_keys[slot].reset();
 }
 
 void FolderIndex::move(int slot, DirNum newParent)
 {
-    m_parents[slot] = newParent;
-    m_kinds[slot] = newParent == 0 ? FolderKind::Root : FolderKind::Sub;
+    m_folders.setPlace(slot, newParent, newParent == 0 ? FolderKind::Root : FolderKind::Sub);
     place();
 }
 

@@ -143,6 +143,24 @@ void ProgramFolder::execAll(const QStringList &statements) const
     QSqlDatabase::removeDatabase(name);
 }
 
+QVariant ProgramFolder::value(const QString &sql) const
+{
+    QVariant value;
+    const QString name = QStringLiteral("test-reader-%1").arg(quintptr(this));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file(QStringLiteral("KB97.MDB")));
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(sql) && q.next())
+                value = q.value(0);
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return value;
+}
+
 std::unique_ptr<MainWindow> openWindow(const ProgramFolder &folder, bool show, Prompts prompts)
 {
     auto window = std::make_unique<MainWindow>(folder.path(), std::move(prompts));
@@ -187,7 +205,9 @@ void BoardRobot::poll()
     auto *label = board.findChild<QLabel *>(QStringLiteral("lblmessageBoard"));
     m_messages.append(label ? label->text() : QString());
     m_colors.append(label ? label->palette().color(QPalette::WindowText) : QColor());
-    QString answer = m_answer;
+    if (beforeAnswer)
+        beforeAnswer();
+    QString answer = m_turns.isEmpty() ? m_answer : m_turns.takeFirst();
     auto *button = board.findChild<QLabel *>(answer);
     if (!button || !button->isVisible())
         answer = QStringLiteral("picOK");

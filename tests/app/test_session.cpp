@@ -59,22 +59,6 @@ QString makeOtherBase(const ProgramFolder &folder)
     return path;
 }
 
-int rowCount(const ProgramFolder &folder, const QString &sql)
-{
-    int n = -1;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("count"));
-        db.setDatabaseName(folder.file(QStringLiteral("KB97.MDB")));
-        db.open();
-        QSqlQuery q(db);
-        if (q.exec(sql) && q.next())
-            n = q.value(0).toInt();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("count"));
-    return n;
-}
-
 } // namespace
 
 class TestSession : public QObject
@@ -90,10 +74,8 @@ private Q_SLOTS:
         m_folder = new ProgramFolder;
         m_folder->createDatabase();
         m_folder->execAll({
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent, Child) VALUES (1, 'Home', 'R', 0, 0)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent, Child) VALUES (2, 'Work', 'R', 0, 0)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent, Child) VALUES (3, 'Deep', 'D', 2, 0)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent, Child) VALUES (4, 'Deeper', 'D', 3, 0)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent, Child) VALUES (1, 'Home', 'R', 0, 0), "
+            "(2, 'Work', 'R', 0, 0), (3, 'Deep', 'D', 2, 0), (4, 'Deeper', 'D', 3, 0)",
             "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES "
             "(7, 1, 'old seven', '<p>old</p>', '01-01-2026 10:00:00')",
             "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES "
@@ -177,10 +159,9 @@ private Q_SLOTS:
         // new row in the folder the user picks.
         w.state().selectFolder(50);
         QCOMPARE(w.documentPane().saveDocument(), SaveOutcome::Stored);
-        QCOMPARE(rowCount(*m_folder, QStringLiteral("SELECT COUNT(*) FROM DocTable WHERE DocName = 'new one'")), 1);
-        QCOMPARE(rowCount(*m_folder, QStringLiteral("SELECT COUNT(*) FROM DocTable WHERE DocName = 'my words' "
-                                                    "AND DirNum = 50 AND DocNum > 8")),
-                 1);
+        QCOMPARE(m_folder->value("SELECT COUNT(*) FROM DocTable WHERE DocName = 'new one'").toInt(), 1);
+        QCOMPARE(m_folder->value("SELECT COUNT(*) FROM DocTable WHERE DocName = 'my words' AND DirNum = 50 "
+                                 "AND DocNum > 8").toInt(), 1);
     }
 
     void navigateToADocumentDeepInTheTree()
@@ -207,21 +188,6 @@ private Q_SLOTS:
         QVERIFY(w.documentList().isEnabled());
         QCOMPARE(w.documentList().selectedDocNums(), QList<DocNum>{10});
         QCOMPARE(panelText(w, 4), QStringLiteral("renamed"));
-    }
-
-    void paneFixtureBuildsOnePaneWithoutTheWindow()
-    {
-        folio::test::PaneFixture fixture({
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent, Child) VALUES (1, 'Only', 'R', 0, 0)",
-            "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES "
-            "(3, 1, 'listed', '<p>x</p>', '01-01-2026 10:00:00')",
-        });
-        QVERIFY(fixture.isOpen());
-        auto *list = new DocumentList(fixture.context());
-        fixture.show(list);
-        fixture.state().selectFolder(1);
-        QCOMPARE(list->topLevelItemCount(), 1);
-        QCOMPARE(list->topLevelItem(0)->text(DocumentList::NumberColumn), QStringLiteral("000003"));
     }
 };
 

@@ -49,14 +49,12 @@ private Q_SLOTS:
         m_folder = new ProgramFolder;
         m_folder->createDatabase();
         m_folder->execAll({
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'Notes', 'R', 0)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'Other', 'R', 0)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (3, 'Empty', 'R', 0)",
-            "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES (7, 1, 'banana', '<p>b</p>', '12-05-2025 10:00:00')",
-            "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES (32767, 1, 'Apple', '<p>a</p>', '01-01-2026 09:00:00')",
-            "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES (1234567, 1, 'cherry', '<p>c</p>', '03-15-2024 23:59:59')",
-            "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES (20, 2, 'zeta', '<p>z</p>', '01-01-2020 00:00:00')",
-            "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES (21, 2, 'alpha', '<p>y</p>', '01-01-2021 00:00:00')",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'Notes', 'R', 0), "
+            "(2, 'Other', 'R', 0), (3, 'Empty', 'R', 0)",
+            "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES (7, 1, 'banana', '<p>b</p>', '12-05-2025 10:00:00'), "
+            "(32767, 1, 'Apple', '<p>a</p>', '01-01-2026 09:00:00'), "
+            "(1234567, 1, 'cherry', '<p>c</p>', '03-15-2024 23:59:59'), "
+            "(20, 2, 'zeta', '<p>z</p>', '01-01-2020 00:00:00'), (21, 2, 'alpha', '<p>y</p>', '01-01-2021 00:00:00')",
         });
         m_window = folio::test::openWindow(*m_folder);
         QVERIFY(m_window);
@@ -71,9 +69,6 @@ private Q_SLOTS:
 
     void columnsZeroFillAndTitleOrder()
     {
-        QTreeWidgetItem *h = m_list->headerItem();
-        QCOMPARE(QStringList({h->text(0), h->text(1), h->text(2), h->text(3)}),
-                 QStringList({".", "No.", "Document Title", "Date/Time"}));
         m_window->state().selectFolder(1);
         QCOMPARE(m_window->state().currentDirNum(), DirNum(1));
         QCOMPARE(column(m_list, 2), QStringList({"Apple", "banana", "cherry"}));

@@ -24,6 +24,10 @@ using namespace folio::test;
 
 namespace {
 
+// The most element and table levels the editor promises to hand the control.
+constexpr int ElementLevels = 200;
+constexpr int TableLevels = 6;
+
 // A picture unlike the placeholder: 5 x 7 pixels of red.
 QImage redPicture()
 {
@@ -290,7 +294,7 @@ void EditorSafetyTest::nestingIsCappedTextKept()
     QFETCH(QString, html);
     QFETCH(QString, expected);
     // Two levels allowed here so short examples reach the cap.
-    const QString capped = capElementNesting(html, 2, HtmlEditor::MaxTableNesting);
+    const QString capped = capElementNesting(html, 2, TableLevels);
     if (html.count(u'<') <= 2)
         QCOMPARE(capped, html);
     else
@@ -304,9 +308,9 @@ void EditorSafetyTest::hostileNestingOpensAndSavesItsText()
     const int depth = 100000;
     const QString html = QStringLiteral("<b>").repeated(depth) + QStringLiteral("bottom words")
         + QStringLiteral("</b>").repeated(depth) + QStringLiteral("<p>after</p>");
-    const QString capped = capElementNesting(html, HtmlEditor::MaxElementNesting, HtmlEditor::MaxTableNesting);
-    QCOMPARE(capped.count(QStringLiteral("<b>")), HtmlEditor::MaxElementNesting);
-    QCOMPARE(capped.count(QStringLiteral("</b>")), HtmlEditor::MaxElementNesting);
+    const QString capped = capElementNesting(html, ElementLevels, TableLevels);
+    QCOMPARE(capped.count(QStringLiteral("<b>")), ElementLevels);
+    QCOMPARE(capped.count(QStringLiteral("</b>")), ElementLevels);
     QVERIFY(capped.contains(QStringLiteral("bottom words")));
 
     auto editor = editorWith(html);
@@ -343,7 +347,7 @@ void EditorSafetyTest::impliedEndTags()
     QFETCH(QString, html);
     QFETCH(int, maxDepth);
     QFETCH(QString, expected);
-    QCOMPARE(capElementNesting(html, maxDepth, HtmlEditor::MaxTableNesting), expected);
+    QCOMPARE(capElementNesting(html, maxDepth, TableLevels), expected);
 }
 
 // One table level allowed here: the inner tables lose their table tags and
@@ -376,7 +380,7 @@ void EditorSafetyTest::tablesNestedTooDeepAreFlattened()
 {
     QFETCH(QString, html);
     QFETCH(QString, expected);
-    QCOMPARE(capElementNesting(html, HtmlEditor::MaxElementNesting, 1), expected);
+    QCOMPARE(capElementNesting(html, ElementLevels, 1), expected);
 }
 
 // Layout tables nested deeper than the limit, as old pages and mails have
@@ -397,13 +401,13 @@ void EditorSafetyTest::deepTablesKeepEveryWordInOrder()
     QFETCH(int, depth);
     QFETCH(bool, endTags);
     const QString html = nestedTables(depth, endTags);
-    const QString capped = capElementNesting(html, HtmlEditor::MaxElementNesting, HtmlEditor::MaxTableNesting);
-    QCOMPARE(capped.count(QStringLiteral("<table")), HtmlEditor::MaxTableNesting);
+    const QString capped = capElementNesting(html, ElementLevels, TableLevels);
+    QCOMPARE(capped.count(QStringLiteral("<table")), TableLevels);
     QCOMPARE(wordsOf(capped), wordsOf(html));
-    QCOMPARE(capped.count(QStringLiteral("<div>")), 2 * (depth - HtmlEditor::MaxTableNesting));
+    QCOMPARE(capped.count(QStringLiteral("<div>")), 2 * (depth - TableLevels));
 
     auto editor = editorWith(html);
-    QCOMPARE(tableNesting(*editor), HtmlEditor::MaxTableNesting);
+    QCOMPARE(tableNesting(*editor), TableLevels);
     const QString shown = plainText(*editor).simplified();
     QCOMPARE(shown, wordsOf(html));
 }
@@ -413,16 +417,16 @@ void EditorSafetyTest::deepTablesKeepEveryWordInOrder()
 void EditorSafetyTest::tablesWithinTheLimitAreUntouched()
 {
     for (bool endTags : {true, false}) {
-        QString html = nestedTables(HtmlEditor::MaxTableNesting, endTags);
+        QString html = nestedTables(TableLevels, endTags);
         for (int row = 0; row < 100; ++row)
             html.replace(QStringLiteral("innermost"), QStringLiteral("<tr><td>r%1<td>s%1 innermost").arg(row));
-        QVERIFY(html.count(u'<') > HtmlEditor::MaxElementNesting);
-        const QString capped = capElementNesting(html, HtmlEditor::MaxElementNesting, HtmlEditor::MaxTableNesting);
+        QVERIFY(html.count(u'<') > ElementLevels);
+        const QString capped = capElementNesting(html, ElementLevels, TableLevels);
         QCOMPARE(capped, html);
         QVERIFY(capped.isSharedWith(html));
     }
-    auto editor = editorWith(nestedTables(HtmlEditor::MaxTableNesting));
-    QCOMPARE(tableNesting(*editor), HtmlEditor::MaxTableNesting);
+    auto editor = editorWith(nestedTables(TableLevels));
+    QCOMPARE(tableNesting(*editor), TableLevels);
 }
 
 // Old pages leave out the end tags of paragraphs, cells and rows: far more
@@ -460,13 +464,13 @@ void EditorSafetyTest::tablesWithMuchTextNestLess_data()
 {
     QTest::addColumn<QString>("html");
     QTest::addColumn<int>("cap");
-    QTest::newRow("no table") << textInTables(0, 2'000'000) << HtmlEditor::MaxTableNesting;
-    QTest::newRow("66 levels, little text") << nestedTables(66) << HtmlEditor::MaxTableNesting;
+    QTest::newRow("no table") << textInTables(0, 2'000'000) << TableLevels;
+    QTest::newRow("66 levels, little text") << nestedTables(66) << TableLevels;
     QTest::newRow("100 KB in 6 tables") << textInTables(6, 100'000) << 3;
     QTest::newRow("100 KB in 4 tables") << textInTables(4, 100'000) << 3;
     // Within the budget: no table is flattened.
-    QTest::newRow("250 KB in 2 tables") << textInTables(2, 250'000) << HtmlEditor::MaxTableNesting;
-    QTest::newRow("400 KB in 1 table") << textInTables(1, 400'000) << HtmlEditor::MaxTableNesting;
+    QTest::newRow("250 KB in 2 tables") << textInTables(2, 250'000) << TableLevels;
+    QTest::newRow("400 KB in 1 table") << textInTables(1, 400'000) << TableLevels;
     QTest::newRow("1 MB in 1 table") << textInTables(1, 1'000'000) << 0;
     QTest::newRow("upper case tags") << textInTables(3, 300'000).toUpper() << 2;
 }
@@ -477,7 +481,7 @@ void EditorSafetyTest::tablesWithMuchTextNestLess()
 {
     QFETCH(QString, html);
     QFETCH(int, cap);
-    QCOMPARE(tableNestingWithinBudget(html, HtmlEditor::MaxTableNesting), cap);
+    QCOMPARE(tableNestingWithinBudget(html, TableLevels), cap);
 }
 
 void EditorSafetyTest::bigTablesOpenAsBlocksWithEveryWord()
@@ -501,7 +505,7 @@ void EditorSafetyTest::pastedDeepTablesAreBounded()
     QGuiApplication::clipboard()->setMimeData(mime);
     QVERIFY(placeCaret(*editor, "start", 5));
     QVERIFY(editor->execCommand(EditCommand::Paste, CommandOption::DontPromptUser).toBool());
-    QCOMPARE(tableNesting(*editor), HtmlEditor::MaxTableNesting);
+    QCOMPARE(tableNesting(*editor), TableLevels);
     QVERIFY(plainText(*editor).contains(QStringLiteral("innermost")));
     QVERIFY(plainText(*editor).contains(QStringLiteral("second 1")));
 }

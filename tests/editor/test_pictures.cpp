@@ -348,12 +348,6 @@ private Q_SLOTS:
         const QString name = text()->pictureNameAt(at);
 
         std::unique_ptr<QMenu> menu(text()->pictureMenu(at));
-        QStringList entries;
-        for (QAction *a : menu->actions())
-            if (!a->isSeparator())
-                entries << a->text();
-        QCOMPARE(entries, QStringList({"25 %", "50 %", "100 %", "Fit to Page Width", "Copy Picture",
-                                       "Save Picture As..."}));
         menu->actions().at(1)->trigger();  // 50 %
         QTextCursor c(text()->document());
         c.setPosition(at + 1);

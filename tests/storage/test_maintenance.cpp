@@ -372,6 +372,28 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(folder.file(QStringLiteral("~BAKC.partial"))));
     }
 
+    // The copy is checked before it takes the place of the previous backup:
+    // one that comes out damaged (the disk wrote garbage) is refused, and
+    // the previous backup stays as it was.
+    void damagedBackupCopyIsRefused()
+    {
+        ProgramFolder folder;
+        fillDatabase(folder, QStringLiteral("first"));
+        const QString first = backupDatabase(folder.path(), BackupPosition::A, FirstMoment);
+        const QByteArray firstBytes = readAll(first);
+        FlushRecorder recorder;
+        recorder.observe = [](FlushKind kind, const QString &path) {
+            QFile copy(path);
+            if (kind == FlushKind::FileData && path.endsWith(QStringLiteral(".partial")) && copy.open(QIODevice::ReadWrite)
+                && copy.seek(copy.size() / 2))
+                copy.write(QByteArray(8192, '\x5a'));
+        };
+        QVERIFY_THROWS_EXCEPTION(StorageError, backupDatabase(folder.path(), BackupPosition::A, SecondMoment));
+        QCOMPARE(backupFilesAt(folder.path(), BackupPosition::A), QStringList({QFileInfo(first).fileName()}));
+        QCOMPARE(readAll(first), firstBytes);
+        QVERIFY(!QFile::exists(folder.file(QStringLiteral("~BAKA.partial"))));
+    }
+
     void restorePutsTheBackupInPlaceAndKeepsIt()
     {
         ProgramFolder folder;

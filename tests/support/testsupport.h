@@ -10,7 +10,9 @@
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariant>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace folio::test {
@@ -29,6 +31,9 @@ public:
     // another tool would); fails the test on error.
     void exec(const QString &sql) const;
     void execAll(const QStringList &statements) const;
+    // The first column of the first row `sql` returns from KB97.MDB, read
+    // over a connection of its own; invalid when there is none.
+    QVariant value(const QString &sql) const;
 
 private:
     QTemporaryDir m_dir;
@@ -50,6 +55,11 @@ public:
     explicit BoardRobot(MessageBoard &board, QString answer = QStringLiteral("picOK"));
     explicit BoardRobot(MainWindow &window, QString answer = QStringLiteral("picOK"));
     void setAnswer(const QString &button) { m_answer = button; }
+    // Answers the next messages with `buttons` in turn, then with the
+    // standing answer.
+    void answerInTurn(QStringList buttons) { m_turns = std::move(buttons); }
+    // Runs as each message is seen, before it is answered.
+    std::function<void()> beforeAnswer;
     const QStringList &messages() const { return m_messages; }
     // The text colour of each message answered.
     const QList<QColor> &colors() const { return m_colors; }
@@ -66,6 +76,7 @@ private:
     void poll();
     MessageBoard &m_board;
     QString m_answer;
+    QStringList m_turns;
     QStringList m_messages;
     QList<QColor> m_colors;
     QTimer m_timer;

@@ -188,11 +188,8 @@ private Q_SLOTS:
     void foldersMovedByDragging()
     {
         m_folder->execAll({"INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'Home', 'R', 0)",
-                           "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'Notes', 'R', 0)",
-                           "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (3, 'Notes2', 'R', 0)",
-                           "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (4, 'Work', 'R', 0)",
-                           "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (5, 'Sub', 'D', 4)",
-                           "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (6, 'Deep', 'D', 5)",
+                           "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'Notes', 'R', 0), "
+                           "(3, 'Notes2', 'R', 0), (4, 'Work', 'R', 0), (5, 'Sub', 'D', 4), (6, 'Deep', 'D', 5)",
                            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (7, 'Alpha', 'D', 1)"});
         auto window = openWithClock();
         QVERIFY(window);

@@ -15,6 +15,7 @@
 
 using namespace folio;
 using folio::test::fileValue;
+using folio::test::DepthLimit;
 using folio::test::nodeAt;
 using folio::test::ProgramFolder;
 
@@ -135,30 +136,30 @@ private Q_SLOTS:
     void addAtTheDepthLimitIsRefused()
     {
         QStringList rows{QStringLiteral("(1, 'level 1', 'R', 0)")};
-        for (int level = 2; level <= FolderTree::MaxDepth; ++level)
+        for (int level = 2; level <= DepthLimit; ++level)
             rows << QStringLiteral("(%1, 'level %1', 'D', %2)").arg(level).arg(level - 1);
         m_folder->execAll({"INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES " + rows.join(u',')});
         auto window = folio::test::openWindow(*m_folder);
         QVERIFY(window);
         folio::test::BoardRobot robot(*window);
         FolderTree &tree = window->folderTree();
-        window->state().navigateTo(FolderTree::MaxDepth, 0);
-        QCOMPARE(tree.selectedFolder(), DirNum(FolderTree::MaxDepth));
+        window->state().navigateTo(DepthLimit, 0);
+        QCOMPARE(tree.selectedFolder(), DirNum(DepthLimit));
 
         run(*window, "DirAdd");
         QVERIFY(robot.waitForMessages(1));
         QCOMPARE(robot.lastMessage(),
                  QStringLiteral("Folders can be nested at most 250 levels deep: the new folder was not added."));
         QCOMPARE(robot.colors().last(), QColor(0, 0, 144));  // dark blue
-        QCOMPARE(value("SELECT count(*) FROM DirTable").toInt(), FolderTree::MaxDepth);
+        QCOMPARE(value("SELECT count(*) FROM DirTable").toInt(), DepthLimit);
         QVERIFY(!labelEditor(tree));
-        QCOMPARE(window->state().currentDirNum(), DirNum(FolderTree::MaxDepth));
+        QCOMPARE(window->state().currentDirNum(), DirNum(DepthLimit));
 
-        window->state().navigateTo(FolderTree::MaxDepth - 1, 0);
+        window->state().navigateTo(DepthLimit - 1, 0);
         run(*window, "DirAdd");
         const DirNum added = value("SELECT max(DirNum) FROM DirTable").toLongLong();
         QCOMPARE(value(QStringLiteral("SELECT Parent FROM DirTable WHERE DirNum = %1").arg(added)).toLongLong(),
-                 DirNum(FolderTree::MaxDepth - 1));
+                 DirNum(DepthLimit - 1));
         QVERIFY(tree.indexForFolder(added).isValid());
         QCOMPARE(window->state().currentDirNum(), added);
         QCOMPARE(robot.messages().size(), 1);
@@ -203,9 +204,8 @@ private Q_SLOTS:
     void deleteOnlyEmpty()
     {
         m_folder->execAll({"INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'A doc', 'R', 0)",
-                           "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'B sub', 'R', 0)",
-                           "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (3, 'Child', 'D', 2)",
-                           "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (4, 'C empty', 'R', 0)",
+                           "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'B sub', 'R', 0), "
+                           "(3, 'Child', 'D', 2), (4, 'C empty', 'R', 0)",
                            "INSERT INTO DocTable (DirNum, DocName, Text, ChgDate) VALUES (1, 'only', '<p/>', '')"});
         auto window = folio::test::openWindow(*m_folder);
         QVERIFY(window);

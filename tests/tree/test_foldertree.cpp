@@ -13,6 +13,7 @@
 
 using namespace folio;
 using folio::test::childNames;
+using folio::test::DepthLimit;
 using folio::test::nodeAt;
 using folio::test::ProgramFolder;
 
@@ -33,18 +34,11 @@ private Q_SLOTS:
     void orderDepthAndUnreachableRows()
     {
         m_folder->execAll({
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'b', 'R', 0)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'a', 'R', 0)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (3, 'zulu', 'D', 2)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (4, 'Alpha', 'D', 2)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (5, 'y', 'D', 4)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (6, 'X', 'D', 4)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'b', 'R', 0), (2, 'a', 'R', 0), "
+            "(3, 'zulu', 'D', 2), (4, 'Alpha', 'D', 2), (5, 'y', 'D', 4), (6, 'X', 'D', 4)",
             // unreachable: parent gone, a cycle of parents, an unknown kind
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (7, 'orphan', 'D', 99)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (8, 'orphan child', 'D', 7)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (9, 'loop1', 'D', 10)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (10, 'loop2', 'D', 9)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (11, 'odd', 'Q', 0)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (7, 'orphan', 'D', 99), "
+            "(8, 'orphan child', 'D', 7), (9, 'loop1', 'D', 10), (10, 'loop2', 'D', 9), (11, 'odd', 'Q', 0)",
             // a top-level row's Parent is not read
             "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (12, 'C top', 'R', 5)",
         });
@@ -82,19 +76,17 @@ private Q_SLOTS:
         int depth = 0;
         for (QModelIndex node = nodeAt(&tree, 0); node.isValid(); node = nodeAt(&tree, 0, node))
             ++depth;
-        QCOMPARE(depth, FolderTree::MaxDepth);
+        QCOMPARE(depth, DepthLimit);
         window->close();  // and the tree is torn down without trouble
     }
 
     void selectionSetsCurrentFolder()
     {
         m_folder->execAll({
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'Work', 'R', 0)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'Projects', 'D', 1)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (3, 'It''s \"new\"', 'D', 2)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (4, 'Zoo', 'R', 0)",
-            "INSERT INTO DocTable (DirNum, DocName, Text, ChgDate) VALUES (3, 'deep doc', '<p/>', '')",
-            "INSERT INTO DocTable (DirNum, DocName, Text, ChgDate) VALUES (4, 'zoo doc', '<p/>', '')",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, 'Work', 'R', 0), "
+            "(2, 'Projects', 'D', 1), (3, 'It''s \"new\"', 'D', 2), (4, 'Zoo', 'R', 0)",
+            "INSERT INTO DocTable (DirNum, DocName, Text, ChgDate) VALUES (3, 'deep doc', '<p/>', ''), "
+            "(4, 'zoo doc', '<p/>', '')",
         });
         auto window = folio::test::openWindow(*m_folder);
         QVERIFY(window);

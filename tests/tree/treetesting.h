@@ -13,24 +13,12 @@
 
 namespace folio::test {
 
-// The first column of the first row `sql` returns from the file, read over
-// a connection of its own; invalid when there is none.
+// How deep folders may nest, as the user is told.
+inline constexpr int DepthLimit = 250;
+
 inline QVariant fileValue(const ProgramFolder &folder, const QString &sql)
 {
-    QVariant value;
-    const QString name = QStringLiteral("tree-test-reader");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(folder.file(QStringLiteral("KB97.MDB")));
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(sql) && q.next())
-                value = q.value(0);
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return value;
+    return folder.value(sql);
 }
 
 // The node at a "/"-separated path of names, or an invalid index.

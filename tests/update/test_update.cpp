@@ -209,32 +209,13 @@ private Q_SLOTS:
     void loadState()
     {
         UpdateWindow w(Running, std::make_unique<IdleSource>(), QUrl(), nullptr);
-        QCOMPARE(w.windowTitle(), QStringLiteral("Check New Version"));
-        QCOMPARE(helpContextOf(child<QWidget>(&w, "cmdDownload")), HelpContext::Update);
         QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        auto *label1 = child<QLabel>(&w, "Label1");
-        QCOMPARE(label1->text(), QStringLiteral("Connecting to internet......"));
-        QCOMPARE(label1->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
-        QCOMPARE(child<QLabel>(&w, "Label2")->text(), QStringLiteral("Installed Version:"));
-        QCOMPARE(child<QLabel>(&w, "Label3")->text(), QStringLiteral("Latest Version:"));
-        auto *picVer1 = child<QLabel>(&w, "picVer1");
-        auto *picVer2 = child<QLabel>(&w, "picVer2");
-        QCOMPARE(picVer1->toolTip(), QStringLiteral("The version of the software you installed"));
-        QCOMPARE(picVer2->toolTip(), QStringLiteral("The latest version available in official website"));
-        QCOMPARE(picVer1->pixmap().toImage(), digitsImage(Running));
-        QCOMPARE(picVer2->pixmap().toImage(), digitsImage(QStringLiteral("........")));
-        QCOMPARE(picVer1->size(), QSize(8 * DigitCellWidth, DigitCellHeight));
-        auto *download = child<QPushButton>(&w, "cmdDownload");
-        QVERIFY(!download->isEnabled());
-        QCOMPARE(download->text(), QStringLiteral("Download Now"));
-        QCOMPARE(child<QPushButton>(&w, "Command4")->text(), QStringLiteral("Exit"));
-        QCOMPARE(child<QPushButton>(&w, "Command5")->text(), QStringLiteral("Help"));
-        QCOMPARE(child<QTimer>(&w, "Timer1")->interval(), 200);
-        QVERIFY(child<QTimer>(&w, "Timer1")->isActive());
-        QCOMPARE(child<QTimer>(&w, "Timer2")->interval(), 1000);
-        QVERIFY(child<QTimer>(&w, "Timer2")->isActive());
+        QCOMPARE(child<QLabel>(&w, "Label1")->text(), QStringLiteral("Connecting to internet......"));
+        QCOMPARE(child<QLabel>(&w, "picVer1")->pixmap().toImage(), digitsImage(Running));
+        QCOMPARE(child<QLabel>(&w, "picVer2")->pixmap().toImage(), digitsImage(QStringLiteral("........")));
+        QVERIFY(!child<QPushButton>(&w, "cmdDownload")->isEnabled());
+        QVERIFY(child<QTimer>(&w, "Timer1")->isActive() && child<QTimer>(&w, "Timer2")->isActive());
         QVERIFY(!child<QTimer>(&w, "Timer3")->isActive());
-
         QSignalSpy help(&w, &UpdateWindow::helpRequested);
         child<QPushButton>(&w, "Command5")->click();
         QCOMPARE(help.count(), 1);
@@ -281,10 +262,8 @@ private Q_SLOTS:
         QCOMPARE(child<QPushButton>(w, "cmdDownload")->isEnabled(), download);
         QVERIFY(!child<QTimer>(w, "Timer1")->isActive());
         QCOMPARE(child<QTimer>(w, "Timer3")->isActive(), download);
-        if (download) {
-            QCOMPARE(child<QTimer>(w, "Timer3")->interval(), 1000);
+        if (download)
             QVERIFY(child<QPlainTextEdit>(w, "Text1")->toPlainText().startsWith(QString::fromLatin1(body.left(14))));
-        }
         w->close();
         QTRY_VERIFY(w.isNull());
     }
@@ -337,7 +316,7 @@ private Q_SLOTS:
         QPointer<UpdateWindow> w = openOn(server.base());
         QTRY_COMPARE(child<QLabel>(w, "Label1")->text(), QStringLiteral("Find new version, you can donwload it now"));
         const QString kept = child<QPlainTextEdit>(w, "Text1")->toPlainText();
-        QCOMPARE(kept.size(), int(NetworkVersionSource::DefaultCap));
+        QCOMPARE(kept.size(), 4096);   // the first 4 KB are read, no more
         QVERIFY(kept.startsWith(QStringLiteral("Foliok02.00.04xxx")));
         delete w;
     }

@@ -35,6 +35,17 @@ QString storedText(MainWindow &window, DocNum num)
     return q.next() ? q.value(0).toString() : QString();
 }
 
+// Revises document 5 and types `words` into its text.
+QTextEdit *typeInto(MainWindow &window, const QString &words)
+{
+    window.state().navigateTo(1, 5);
+    window.documentPane().editDocument();
+    QTextEdit *text = window.documentPane().editor()->textEdit();
+    text->setFocus();
+    QTest::keyClicks(text, words);
+    return text;
+}
+
 } // namespace
 
 class TestRecovery : public QObject
@@ -49,11 +60,8 @@ class TestRecovery : public QObject
         auto window = folio::test::openWindow(*m_folder);
         QVERIFY(window);
         BoardRobot robot(*window);
-        window->state().navigateTo(1, 5);
-        window->documentPane().editDocument();
+        typeInto(*window, words);
         window->documentPane().titleBox()->setText(title);
-        window->documentPane().editor()->textEdit()->setFocus();
-        QTest::keyClicks(window->documentPane().editor()->textEdit(), words);
         window->endOnSignal();
         QVERIFY(!window->isVisible());
         QVERIFY(!window->database().isOpen());
@@ -148,11 +156,7 @@ private Q_SLOTS:
     {
         auto window = folio::test::openWindow(*m_folder);
         QVERIFY(window);
-        window->state().navigateTo(1, 5);
-        window->documentPane().editDocument();
-        QTextEdit *text = window->documentPane().editor()->textEdit();
-        text->setFocus();
-        QTest::keyClicks(text, QStringLiteral("typed before the kill"));
+        QTextEdit *text = typeInto(*window, QStringLiteral("typed before the kill"));
         const RecoveryFile file(m_folder->path());
         QTRY_VERIFY_WITH_TIMEOUT(file.exists() && file.read() && file.read()->html.contains(QStringLiteral("before the kill")),
                                  7000);
@@ -187,11 +191,8 @@ private Q_SLOTS:
         QFETCH(QString, ending);
         auto window = folio::test::openWindow(*m_folder);
         QVERIFY(window);
-        window->state().navigateTo(1, 5);
         DocumentPane &pane = window->documentPane();
-        pane.editDocument();
-        pane.editor()->textEdit()->setFocus();
-        QTest::keyClicks(pane.editor()->textEdit(), QStringLiteral("short lived"));
+        typeInto(*window, QStringLiteral("short lived"));
         const RecoveryFile file(m_folder->path());
         QTRY_VERIFY_WITH_TIMEOUT(file.exists(), 7000);
         BoardRobot robot(*window, QStringLiteral("picNo"));
@@ -218,9 +219,7 @@ private Q_SLOTS:
         robot.clear();
         QVERIFY(robot.waitForMessages(1));  // the kept words there cannot be read
         robot.clear();
-        window->state().navigateTo(1, 5);
-        window->documentPane().editDocument();
-        QTest::keyClicks(window->documentPane().editor()->textEdit(), QStringLiteral("nowhere to go"));
+        typeInto(*window, QStringLiteral("nowhere to go"));
         QVERIFY(robot.waitForMessages(1, 8000));
         QVERIFY2(robot.lastMessage().contains(QStringLiteral("keep the unsaved document")), qPrintable(robot.lastMessage()));
         QTest::keyClicks(window->documentPane().editor()->textEdit(), QStringLiteral(" still nowhere"));

@@ -49,39 +49,34 @@ QByteArray fileDigest(const QString &path)
     return hash.result();
 }
 
-QString changeDateIn(const QString &database, qint64 docNum)
+// One value read from a database file through a connection of its own.
+QVariant valueIn(const QString &database, const QString &sql, const QVariant &bound = {})
 {
-    QString changed;
+    QVariant value;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
         db.setDatabaseName(database);
         db.open();
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("SELECT ChgDate FROM DocTable WHERE DocNum = ?"));
-        q.addBindValue(docNum);
-        q.exec();
-        if (q.next())
-            changed = q.value(0).toString();
+        q.prepare(sql);
+        if (bound.isValid())
+            q.addBindValue(bound);
+        if (q.exec() && q.next())
+            value = q.value(0);
     }
     QSqlDatabase::removeDatabase(QStringLiteral("peek"));
-    return changed;
+    return value;
+}
+
+QString changeDateIn(const QString &database, qint64 docNum)
+{
+    return valueIn(database, QStringLiteral("SELECT ChgDate FROM DocTable WHERE DocNum = ?"), docNum).toString();
 }
 
 // How many search structures (tables and triggers) the file has.
 int searchStructuresIn(const QString &database)
 {
-    int count = 0;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
-        db.setDatabaseName(database);
-        db.open();
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name LIKE 'DocText%'"));
-        if (q.next())
-            count = q.value(0).toInt();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
-    return count;
+    return valueIn(database, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name LIKE 'DocText%'")).toInt();
 }
 
 BenchRow::Status statusOf(const ResultTable &table, const QString &id)
@@ -295,18 +290,10 @@ private Q_SLOTS:
     // closed start of the page, the worker's document the whole page.
     void openExplorationShowsTheWholePage()
     {
-        QString html;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("page"));
-            db.setDatabaseName(m_base.file(QStringLiteral("KB97.MDB")));
-            QVERIFY(db.open());
-            QSqlQuery q(db);
-            q.prepare(QStringLiteral("SELECT Text FROM DocTable WHERE DocNum = ?"));
-            q.addBindValue(m_manifest.openSamples.at(1).first());
-            QVERIFY(q.exec() && q.next());
-            html = q.value(0).toString();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("page"));
+        const QString html = valueIn(m_base.file(QStringLiteral("KB97.MDB")),
+                                     QStringLiteral("SELECT Text FROM DocTable WHERE DocNum = ?"),
+                                     m_manifest.openSamples.at(1).first()).toString();
+        QVERIFY(!html.isEmpty());
         QTextDocument direct;
         direct.setHtml(html);
         const QString wholeText = direct.toPlainText();

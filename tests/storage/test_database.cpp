@@ -41,12 +41,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
-// Makes a SQLite file with arbitrary SQL, as another program would.
-void makeSqliteFile(const QString &path, const QString &sql)
-{
-    createDatabaseFile(path, sql);
-}
-
 } // namespace
 
 class TestDatabase : public QObject
@@ -130,7 +124,7 @@ private Q_SLOTS:
         if (sql.isEmpty())
             writeFile(live, content);
         else
-            makeSqliteFile(live, sql);
+            createDatabaseFile(live, sql);
         const QByteArray before = readAll(live);
 
         Database db(folder.path());
@@ -167,7 +161,7 @@ private Q_SLOTS:
         QString schema = QString::fromUtf8(schemaFile.readAll());
         schema.remove(QRegularExpression(QStringLiteral("PRAGMA[^;]*;")));
         schema.remove(QRegularExpression(QStringLiteral("CREATE INDEX[^;]*;")));
-        makeSqliteFile(folder.file(LiveDatabaseName), schema);
+        createDatabaseFile(folder.file(LiveDatabaseName), schema);
 
         Database db(folder.path());
         QVERIFY(db.open().ok());

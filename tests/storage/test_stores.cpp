@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <sqlite3.h>
 #include <thread>
 
@@ -188,29 +189,24 @@ private Q_SLOTS:
                 sqlite3_close(other);
             });
         };
-        std::atomic<int> held = 0;
-        std::thread writer = holdWriteLock(held);
-        held.wait(0);
-        QCOMPARE(held.load(), 1);
-        try {
-            QCOMPARE(documents.moveDocuments({doc}, to), 1);
-        } catch (const StorageError &e) {
+        const std::function<int()> changes[] = {[&] { return documents.moveDocuments({doc}, to); },
+                                                 [&] { return documents.deleteDocuments({doc}); }};
+        for (const auto &change : changes) {
+            std::atomic<int> held = 0;
+            std::thread writer = holdWriteLock(held);
+            held.wait(0);
+            QCOMPARE(held.load(), 1);
+            int changed = 0;
+            QString failure;
+            try {
+                changed = change();
+            } catch (const StorageError &e) {
+                failure = e.userText();
+            }
             writer.join();
-            QFAIL(qPrintable(e.userText()));
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+            QCOMPARE(changed, 1);
         }
-        writer.join();
-
-        held = 0;
-        writer = holdWriteLock(held);
-        held.wait(0);
-        QCOMPARE(held.load(), 1);
-        try {
-            QCOMPARE(documents.deleteDocuments({doc}), 1);
-        } catch (const StorageError &e) {
-            writer.join();
-            QFAIL(qPrintable(e.userText()));
-        }
-        writer.join();
         QVERIFY(documents.listDocuments(to).isEmpty());
     }
 
@@ -355,10 +351,8 @@ private Q_SLOTS:
         // Sort keys follow time, not text: December 2025 before January 2026.
         QVERIFY(changeDateSortKey(u"12-31-2025 23:59:59") < changeDateSortKey(u"01-01-2026 00:00:00"));
         QVERIFY(changeDateSortKey(u"01-01-2026 00:00:00") < changeDateSortKey(u"01-01-2026 00:00:01"));
-        QCOMPARE(changeDateSortKey(u"12-05-2026 09:07:45"), Q_INT64_C(20261205090745));
-        QCOMPARE(changeDateSortKey(u"2026-12-05 09:07:45"), -1);
-        QCOMPARE(changeDateSortKey(u"12/05/2026 09:07:45"), -1);
-        QCOMPARE(changeDateSortKey(u""), -1);
+        for (const char16_t *bad : {u"2026-12-05 09:07:45", u"12/05/2026 09:07:45", u""})
+            QCOMPARE(changeDateSortKey(bad), -1);
     }
 
     void failuresNameTheOperation()

@@ -103,11 +103,8 @@ class TestCherryTreeImport : public QObject
 private:
     QString write(const QString &name, const QByteArray &content)
     {
-        const QString path = m_dir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-            qFatal("cannot write sample");
-        return path;
+        writeFile(m_dir.filePath(name), content);
+        return m_dir.filePath(name);
     }
     QTemporaryDir m_dir;
 

@@ -64,11 +64,8 @@ class EnexFixture
 public:
     QString write(const QByteArray &bytes, const QString &name = QStringLiteral("My Notes.enex"))
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        return path;
+        writeFile(m_dir.filePath(name), bytes);
+        return m_dir.filePath(name);
     }
 
     Result read(const QByteArray &bytes)

@@ -42,6 +42,15 @@ QStringList sampleBase()
     };
 }
 
+struct SampleBase : ProgramFolder
+{
+    SampleBase()
+    {
+        createDatabase();
+        execAll(sampleBase());
+    }
+};
+
 QStringList query(const ProgramFolder &folder, const QString &sql)
 {
     QStringList rows;
@@ -119,9 +128,7 @@ private Q_SLOTS:
 
 void TestTransfer::exportWritesPagesIndexesAndNames()
 {
-    ProgramFolder folder;
-    folder.createDatabase();
-    folder.execAll(sampleBase());
+    SampleBase folder;
     QTemporaryDir target;
     QList<int> progress;
     const ExportResult result = exportFolderTree(folder.file("KB97.MDB"), 1, target.path(), ExportFormat::Html,
@@ -162,9 +169,7 @@ void TestTransfer::exportWritesPagesIndexesAndNames()
 
 void TestTransfer::exportAsMarkdown()
 {
-    ProgramFolder folder;
-    folder.createDatabase();
-    folder.execAll(sampleBase());
+    SampleBase folder;
     QTemporaryDir target;
     const ExportResult result = exportFolderTree(folder.file("KB97.MDB"), 4, target.path(), ExportFormat::Markdown);
     QCOMPARE(filesBelow(result.folder), QStringList({"Picture.md", "index.htm"}));
@@ -176,9 +181,7 @@ void TestTransfer::exportAsMarkdown()
 
 void TestTransfer::exportOfEverythingNeverMixesIntoAnExistingFolder()
 {
-    ProgramFolder folder;
-    folder.createDatabase();
-    folder.execAll(sampleBase());
+    SampleBase folder;
     QTemporaryDir target;
     QVERIFY(QDir(target.path()).mkdir(WholeBaseExportName));
     const ExportResult result = exportFolderTree(folder.file("KB97.MDB"), 0, target.path(), ExportFormat::Html);
@@ -191,9 +194,7 @@ void TestTransfer::exportOfEverythingNeverMixesIntoAnExistingFolder()
 
 void TestTransfer::exportFailureAndCancelLeaveNothing()
 {
-    ProgramFolder folder;
-    folder.createDatabase();
-    folder.execAll(sampleBase());
+    SampleBase folder;
     QTemporaryDir target;
     const QString notAFolder = QDir(target.path()).filePath("file");
     QFile(notAFolder).open(QIODevice::WriteOnly);
@@ -209,9 +210,7 @@ void TestTransfer::exportFailureAndCancelLeaveNothing()
 
 void TestTransfer::roundTripKeepsTreeTitlesAndText()
 {
-    ProgramFolder folder;
-    folder.createDatabase();
-    folder.execAll(sampleBase());
+    SampleBase folder;
     QTemporaryDir target;
     const ExportResult exported = exportFolderTree(folder.file("KB97.MDB"), 1, target.path(), ExportFormat::Html);
     const QStringList waiting = query(folder, "SELECT COUNT(*) FROM DocTextPending");
@@ -229,9 +228,7 @@ void TestTransfer::roundTripKeepsTreeTitlesAndText()
 
 void TestTransfer::importIsAllOrNothing()
 {
-    ProgramFolder folder;
-    folder.createDatabase();
-    folder.execAll(sampleBase());
+    SampleBase folder;
     const QString db = folder.file("KB97.MDB");
     const QStringList before = query(folder, "SELECT COUNT(*) FROM DirTable UNION ALL SELECT COUNT(*) FROM DocTable");
     QTemporaryDir source;

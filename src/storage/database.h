@@ -28,6 +28,11 @@ public:
     // permissions): every change would fail.
     bool isWritable() const { return m_writable; }
 
+    // Whether the search index was seen to hold a row for every document
+    // since the file was opened (counted on first need, not at open).
+    bool searchRowsCounted() const { return m_searchRowsCounted; }
+    void setSearchRowsCounted() { m_searchRowsCounted = true; }
+
     QSqlDatabase connection() const;
     QString programDir() const { return m_programDir; }
     QString filePath() const;
@@ -42,6 +47,7 @@ private:
     QString m_programDir;
     QString m_connectionName;
     bool m_writable = false;
+    bool m_searchRowsCounted = false;
 };
 
 } // namespace folio

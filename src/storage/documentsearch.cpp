@@ -154,7 +154,14 @@ QList<FoundDocument> DocumentSearch::findDocuments(const SearchRequest &request)
 bool DocumentSearch::indexIsCurrent() const
 {
     const SearchIndex index(m_db.connection());
-    return index.isInstalled() && index.pendingCount() == 0;
+    if (!index.isInstalled() || index.hasPending())
+        return false;
+    // Rows another tool wrote without the triggers are not in the index
+    // until the background build notes them: until the counts agree, the
+    // pages are read.
+    if (!m_db.searchRowsCounted() && index.rowsAgree())
+        m_db.setSearchRowsCounted();
+    return m_db.searchRowsCounted();
 }
 
 QList<FoundDocument> DocumentSearch::findByIndex(const QString &folded1, const QString &folded2,

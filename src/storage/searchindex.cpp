@@ -188,18 +188,33 @@ void SearchIndex::install()
         for (const QString &statement : schemaStatements())
             runStatement(m_db, statement, {}, operation);
     }
-    // Rows without text, and text left over from rows that are gone: written
-    // while the triggers were missing. Equal counts with nothing pending
-    // are the usual case and cost two index counts; otherwise the keys are
-    // compared (index scans only, never the table pages).
-    if (count(m_db, QStringLiteral("SELECT count(*) FROM DocTable"), operation)
-            == count(m_db, QStringLiteral("SELECT count(*) FROM DocText"), operation)
-        && pendingCount() == 0)
+}
+
+bool SearchIndex::rowsAgree() const
+{
+    const QString operation = QStringLiteral("read the search index");
+    return count(m_db, QStringLiteral("SELECT count(*) FROM DocTable"), operation)
+        == count(m_db, QStringLiteral("SELECT count(*) FROM DocText"), operation);
+}
+
+void SearchIndex::noteUnindexedRows()
+{
+    // Equal counts are the usual case and cost two index counts; otherwise
+    // the keys are compared (index scans only, never the table pages).
+    if (rowsAgree())
         return;
     const QString missing = QStringLiteral(
         "SELECT DocNum FROM (SELECT DocNum FROM DocTable EXCEPT SELECT DocNum FROM DocText) "
         "UNION ALL SELECT DocNum FROM (SELECT DocNum FROM DocText EXCEPT SELECT DocNum FROM DocTable)");
-    runStatement(m_db, QStringLiteral("INSERT OR IGNORE INTO DocTextPending (DocNum) %1").arg(missing), {}, operation);
+    runStatement(m_db, QStringLiteral("INSERT OR IGNORE INTO DocTextPending (DocNum) %1").arg(missing), {},
+                 QStringLiteral("prepare the search index"));
+}
+
+bool SearchIndex::hasPending() const
+{
+    QSqlQuery q = runStatement(m_db, QStringLiteral("SELECT EXISTS (SELECT 1 FROM DocTextPending)"), {},
+                               QStringLiteral("read the search index"));
+    return q.next() && q.value(0).toBool();
 }
 
 qint64 SearchIndex::pendingCount() const
@@ -262,10 +277,12 @@ void catchUpSearchIndex(const QString &path, const SearchIndex::Progress &progre
         runStatement(db, QStringLiteral("PRAGMA synchronous=FULL"), {}, operation);
         runStatement(db, QStringLiteral("PRAGMA trusted_schema=OFF"), {}, operation);
         SearchIndex index(db);
-        if (!index.isInstalled()) {
-            // Removed by another tool while the program runs.
+        {
+            // Structures removed by another tool while the program runs are
+            // put back, and rows written without the triggers are noted.
             Transaction transaction(db, operation);
             index.install();
+            index.noteUnindexedRows();
             transaction.commit();
         }
         index.catchUp(progress, cancel);

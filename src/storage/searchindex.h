@@ -37,12 +37,21 @@ public:
 
     // True when every table and trigger of the index exists.
     bool isInstalled() const;
-    // Creates what is missing (dropping a partial set first) and notes every
-    // document whose text is missing or left over as pending. Runs inside the
-    // caller's transaction. Cheap when all is in place.
+    // Creates what is missing (dropping a partial set first). Runs inside the
+    // caller's transaction; reads no rows, so opening a file stays as quick
+    // with 300,000 documents as with ten.
     void install();
+    // Whether DocTable and DocText hold as many rows: two index counts, which
+    // grow with the number of documents.
+    bool rowsAgree() const;
+    // Notes every document whose text is missing or left over (written while
+    // the triggers were missing, or into a file whose index was just
+    // created) as pending. Runs inside the caller's transaction.
+    void noteUnindexedRows();
     // Rows noted as changed and not yet extracted.
     qint64 pendingCount() const;
+    // Whether any row is noted: one look, however many there are.
+    bool hasPending() const;
 
     // Extracts the text of one document and puts it into the index (or
     // removes it when the row is gone). Runs inside the caller's transaction.
@@ -59,8 +68,8 @@ private:
 };
 
 // Opens a connection of its own to the database file at `path` in the
-// calling thread, puts back the index when it is missing, extracts every
-// pending row with progress, and closes it: the background index build runs
+// calling thread, puts back the index when it is missing, notes the rows it
+// lacks, extracts every pending row with progress, and closes it: the background index build runs
 // this on a worker thread. Throws StorageError.
 void catchUpSearchIndex(const QString &path, const SearchIndex::Progress &progress = {},
                         const std::atomic<bool> *cancel = nullptr);

@@ -141,9 +141,11 @@ public:
 
     // anchor: start, middle or end; rotate: degrees about the anchor point.
     void text(double x, double y, const QString &content, const QString &anchor = QStringLiteral("start"),
-              int size = FontSize, bool bold = false, int rotate = 0)
+              int size = FontSize, bool bold = false, int rotate = 0, const QString &fill = {})
     {
         m_xml.writeStartElement(QStringLiteral("text"));
+        if (!fill.isEmpty())
+            m_xml.writeAttribute(QStringLiteral("fill"), fill);
         m_xml.writeAttribute(QStringLiteral("x"), px(x));
         m_xml.writeAttribute(QStringLiteral("y"), px(y));
         m_xml.writeAttribute(QStringLiteral("text-anchor"), anchor);
@@ -239,6 +241,9 @@ QByteArray lineChartSvg(const LineChart &chart)
     double legendY = top + 10;
     int colour = 0;
     for (const ChartSeries &series : chart.series) {
+        // Each line a few pixels beside the next, so that error bars at the
+        // same size do not hide one another.
+        const double nudge = (colour - (chart.series.size() - 1) / 2.0) * 7;
         const QString stroke = QString::fromLatin1(Palette[colour++ % std::size(Palette)]);
         const QString dash = series.dashed ? QStringLiteral("7 5") : QString();
         QList<ChartPoint> points = series.points;
@@ -247,7 +252,7 @@ QByteArray lineChartSvg(const LineChart &chart)
         for (const ChartPoint &p : points) {
             if (p.x <= 0 || p.y <= 0)
                 continue;
-            const double x = xAxis.at(p.x);
+            const double x = xAxis.at(p.x) + nudge;
             line.append({x, yAxis.at(p.y)});
             if (p.low > 0 && p.high > p.low) {
                 svg.line(x, yAxis.at(p.low), x, yAxis.at(p.high), stroke, 1.5);
@@ -298,8 +303,13 @@ QByteArray barChartSvg(const BarChart &chart)
         if (bar.value > 0) {
             const double end = axis.at(bar.value);
             svg.rect(left, y + 8, std::max(2.0, end - left), rowHeight - 16,
-                     bar.ours ? QString::fromLatin1(Palette[0]) : QStringLiteral("#999999"));
-            svg.text(end + 8, y + rowHeight / 2 + 5, bar.text, QStringLiteral("start"), 13);
+                     bar.ours ? QString::fromLatin1(Palette[0]) : QStringLiteral("#777777"));
+            // A long bar carries its figure inside, where there is room.
+            if (end > right - 260)
+                svg.text(end - 8, y + rowHeight / 2 + 5, bar.text, QStringLiteral("end"), 13, true, 0,
+                         QStringLiteral("#ffffff"));
+            else
+                svg.text(end + 8, y + rowHeight / 2 + 5, bar.text, QStringLiteral("start"), 13);
         } else {
             svg.text(left + 8, y + rowHeight / 2 + 5, bar.text, QStringLiteral("start"), 13);
         }

@@ -82,7 +82,7 @@ QString chartsFolder(const QCommandLineParser &args, const QString &dataRoot)
 {
     if (args.isSet("charts-dir"))
         return QDir(args.value("charts-dir")).absolutePath();
-    return QDir(dataRoot).absoluteFilePath(QStringLiteral("../charts"));
+    return QDir::cleanPath(QDir(dataRoot).absoluteFilePath(QStringLiteral("../charts")));
 }
 
 void drawChartsInto(const QString &dataRoot, const QString &chartsDir)

@@ -8,6 +8,9 @@
 #
 #   bench/run.sh peers [small|large] [seed]
 #
+# The medians are kept in <data>/results-peers.json, and bench/charts/peers.svg
+# is drawn from them (foliok-bench --charts).
+#
 # It installs nothing. What is missing is named with the command that
 # installs it; the rows of a missing program are skipped.
 set -eu
@@ -36,7 +39,7 @@ fi
 
 # The base and the program, as bench/run.sh makes them.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$jobs" --target foliok-benchgen foliok-peers foliokeeper
+cmake --build "$build" -j"$jobs" --target foliok-benchgen foliok-peers foliok-bench foliokeeper
 QT_QPA_PLATFORM=offscreen "$build/bench/foliok-benchgen" --preset "$preset" --seed "$seed" \
     --data-root "$data" --template "$build/blank97.MDB"
 
@@ -125,6 +128,17 @@ fk_times=
 for n in 1 2 3; do fk_times="$fk_times $(time_window 'Folio Keeper V' "$fk/foliokeeper")"; done
 fk_ms=$(median3 $fk_times)
 
+# The programs' figures for results-peers.json: name, median, then the runs.
+json_programs=
+keep() {
+    name="$1"
+    median="$2"
+    shift 2
+    runs=$(echo "$@" | sed 's/^ *//; s/ *$//; s/  */, /g')
+    json_programs="${json_programs:+$json_programs, }{\"program\": \"$name\", \"median_ms\": $median, \"runs\": [$runs]}"
+}
+keep "Folio Keeper" "$fk_ms" $fk_times
+
 row() { printf '| %-44s | %-22s | %8s | %s |\n' "$1" "$2" "$3" "$4"; }
 ratio() { [ "$1" -gt 0 ] && [ "$fk_ms" -gt 0 ] && awk "BEGIN { printf \"%.1f×\", $1 / $fk_ms }" || echo "-"; }
 echo
@@ -139,6 +153,7 @@ if [ -n "$have_ct" ]; then
     for n in 1 2 3; do ct_times="$ct_times $(time_window 'bench\.ctb - ' cherrytree "$peers/bench.ctb")"; done
     ct_ms=$(median3 $ct_times)
     row "CherryTree, bench.ctb loaded" "$size" "$ct_ms ms" "$(ratio "$ct_ms") ($ct_times )"
+    keep "CherryTree, bench.ctb loaded" "$ct_ms" $ct_times
 else
     row "CherryTree" "$size" "skipped" "not installed"
 fi
@@ -158,6 +173,8 @@ if [ -n "$have_zim" ]; then
     second_ms=$(median3 $second_times)
     row "Zim, first open (index building)" "$size" "$first_ms ms" "$(ratio "$first_ms") ($first_times )"
     row "Zim, second open" "$size" "$second_ms ms" "$(ratio "$second_ms") ($second_times )"
+    keep "Zim, first open (index building)" "$first_ms" $first_times
+    keep "Zim, second open" "$second_ms" $second_times
     # The indexing the first open starts behind its window, timed on its
     # own: the command-line index build from an empty cache, once.
     rm -rf "$XDG_CACHE_HOME/zim"
@@ -176,3 +193,7 @@ else
 fi
 echo
 echo "-1 in a run: the window did not appear within ten minutes, or the program ended first (see $peers/programs.log)."
+
+printf '{"size": "%s base, %s", "date": "%s", "programs": [%s]}\n' "$preset" "$size" \
+    "$(date -u +%Y-%m-%dT%H:%M:%SZ)" "$json_programs" >"$data/results-peers.json"
+"$build/bench/foliok-bench" --charts --data-root "$data" --charts-dir "$root/bench/charts"

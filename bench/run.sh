@@ -1,7 +1,9 @@
 #!/bin/sh
 # Builds the benchmarks and the program in Release (in build-bench/), makes
 # the knowledge base of the preset in bench/data/ or reuses it when one with
-# the same preset and seed is there, and prints the result table.
+# the same preset and seed is there, and prints the result table. The rows
+# are kept in <data>/results-<preset>.json and the charts in bench/charts/
+# drawn again from them.
 #
 #   bench/run.sh [small|large|huge] [seed] [runner options, e.g. --only search --rounds 5]
 #   bench/run.sh peers [small|large] [seed]
@@ -28,7 +30,7 @@ chmod 700 "$data/xdg-runtime"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$data/xdg-runtime}"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$jobs" --target foliok-benchgen foliok-bench foliokeeper
+cmake --build "$build" -j"$jobs" --target foliok-benchgen foliok-bench foliok-bare foliokeeper
 
 # The base. The huge one takes long: it is made in the background (resumable:
 # an interrupted generation goes on where it stopped), and this script says
@@ -89,4 +91,4 @@ else
 fi
 
 "$build/bench/foliok-bench" --preset "$preset" --seed "$seed" --data-root "$data" \
-    --program "$build/foliokeeper" "$@"
+    --program "$build/foliokeeper" --bare "$build/bench/foliok-bare" --charts-dir "$root/bench/charts" "$@"

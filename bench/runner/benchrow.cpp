@@ -42,6 +42,16 @@ QList<double> BenchRow::allSamples() const
     return all;
 }
 
+BenchRow BenchRow::ratioOfRound(QString id, QString operation, QString dataSize, const QList<double> &numerator,
+                                const QList<double> &denominator, QList<Goal> goals)
+{
+    const double below = Stats::of(denominator).median;
+    if (numerator.isEmpty() || denominator.isEmpty() || below <= 0)
+        return failed(std::move(id), std::move(operation), QStringLiteral("nothing measured to divide"), std::move(goals));
+    return measured(std::move(id), std::move(operation), std::move(dataSize), {Stats::of(numerator).median / below},
+                    std::move(goals), Unit::Ratio);
+}
+
 BenchRow BenchRow::notBuiltYet(QString id, QString operation, QString dataSize, QList<Goal> goals)
 {
     BenchRow row = measured(std::move(id), std::move(operation), std::move(dataSize), {}, std::move(goals));

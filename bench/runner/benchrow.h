@@ -7,7 +7,7 @@
 
 namespace folio::bench {
 
-enum class Unit { Milliseconds, Megabytes };
+enum class Unit { Milliseconds, Megabytes, Ratio };
 
 // A goal for a row: its median (or 99th percentile) must stay under a
 // limit. The limit is either fixed, or a multiple of another row's median
@@ -49,6 +49,11 @@ struct BenchRow
     static BenchRow measured(QString id, QString operation, QString dataSize, QList<double> samples,
                              QList<Goal> goals = {}, Unit unit = Unit::Milliseconds);
     // An operation the program does not have yet: shown with its goal, never with a figure.
+    // One round of a row that is one figure divided by another measured in
+    // the same round: the median of `numerator` over the median of
+    // `denominator`. Judged on these per-round ratios like any other row.
+    static BenchRow ratioOfRound(QString id, QString operation, QString dataSize, const QList<double> &numerator,
+                                 const QList<double> &denominator, QList<Goal> goals = {});
     static BenchRow notBuiltYet(QString id, QString operation, QString dataSize, QList<Goal> goals = {});
     static BenchRow failed(QString id, QString operation, QString why, QList<Goal> goals = {});
 };

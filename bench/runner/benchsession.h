@@ -30,6 +30,9 @@ public:
     // The shipped executable the start-up rows start.
     QString program() const { return m_program; }
     void setProgram(QString program) { m_program = std::move(program); }
+    // The bare Qt main window (foliok-bare) the start-up is compared with.
+    QString bareProgram() const { return m_bareProgram; }
+    void setBareProgram(QString program) { m_bareProgram = std::move(program); }
     // Runs a row makes in a round: `usual`, or fewer when a cap is set (for
     // the tests of the rows, which check what is measured, not how fast).
     int runsPerRound(int usual) const { return m_runCap > 0 ? std::min(usual, m_runCap) : usual; }
@@ -55,6 +58,7 @@ private:
     QString m_workDir;
     Manifest m_manifest;
     QString m_program;
+    QString m_bareProgram;
     int m_rounds = 1;
     int m_runCap = 0;
     int m_openSamplesTaken[3] = {0, 0, 0};

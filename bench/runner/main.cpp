@@ -5,8 +5,10 @@
 #include "generator/generatorconfig.h"
 #include "generator/manifest.h"
 #include "runner/benchcases.h"
+#include "runner/benchcharts.h"
 #include "runner/benchsession.h"
 #include "runner/openexplore.h"
+#include "runner/resultstore.h"
 #include "runner/resulttable.h"
 #include "runner/startupbench.h"
 #include "storage/database.h"
@@ -75,6 +77,40 @@ QString loadAverage()
                              : QStringLiteral("unknown");
 }
 
+// Where the charts go: as given, else bench/charts beside bench/data.
+QString chartsFolder(const QCommandLineParser &args, const QString &dataRoot)
+{
+    if (args.isSet("charts-dir"))
+        return QDir(args.value("charts-dir")).absolutePath();
+    return QDir::cleanPath(QDir(dataRoot).absoluteFilePath(QStringLiteral("../charts")));
+}
+
+void drawChartsInto(const QString &dataRoot, const QString &chartsDir)
+{
+    for (const QString &line : drawCharts(dataRoot, chartsDir))
+        say(line);
+}
+
+// Keeps the run's measured rows beside the bases (the charts are drawn from
+// them), replacing those of earlier runs of the same preset with the same id.
+void saveResults(const ResultTable &table, const Manifest &manifest, const QString &path, const QString &date,
+                 const QString &loadAverages)
+{
+    SavedResults run;
+    run.preset = manifest.config.preset;
+    run.seed = int(manifest.config.seed);
+    run.folders = manifest.config.folders;
+    run.documents = manifest.config.documents;
+    run.rows = savedRowsOf(table, date, loadAverages);
+    SavedResults kept = SavedResults::read(path).value_or(SavedResults{});
+    // Rows of another seed are another base: they are not mixed.
+    if (kept.seed != run.seed)
+        kept.rows.clear();
+    kept.merge(run);
+    say(kept.write(path) ? QStringLiteral("Results kept in %1.").arg(path)
+                         : QStringLiteral("Cannot write %1: the results are only in the table above.").arg(path));
+}
+
 int runBenchmarks(const QCommandLineParser &args)
 {
     const QString base = baseFolder(args);
@@ -88,6 +124,9 @@ int runBenchmarks(const QCommandLineParser &args)
     session.setProgram(args.isSet("program") ? QFileInfo(args.value("program")).absoluteFilePath()
                                              : QDir(QCoreApplication::applicationDirPath()).filePath(
                                                    QStringLiteral("../foliokeeper")));
+    session.setBareProgram(args.isSet("bare") ? QFileInfo(args.value("bare")).absoluteFilePath()
+                                              : QDir(QCoreApplication::applicationDirPath()).filePath(
+                                                    QStringLiteral("foliok-bare")));
     ResultTable table;
     try {
         session.prepareWorkFolder();
@@ -96,8 +135,10 @@ int runBenchmarks(const QCommandLineParser &args)
         return 1;
     }
     say(describe(*manifest));
+    const QString startLoad = loadAverage();
+    const QString startDate = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
     say(QStringLiteral("Window system: %1. Load average (1, 5, 15 min) at the start: %2. %3")
-            .arg(platformDescription(), loadAverage(), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)));
+            .arg(platformDescription(), startLoad, startDate));
     const int rounds = args.value("rounds").toInt();
     if (rounds < 1) {
         say(QStringLiteral("--rounds needs a number of at least 1"));
@@ -130,9 +171,15 @@ int runBenchmarks(const QCommandLineParser &args)
         }
     }
     session.closeWindow();
-    say(QStringLiteral("Load average at the end: %1.").arg(loadAverage()));
+    const QString endLoad = loadAverage();
+    say(QStringLiteral("Load average at the end: %1.").arg(endLoad));
     say(QString());
     std::fputs(table.render().toUtf8().constData(), stdout);
+    say(QString());
+    const QString dataRoot = QFileInfo(base).absolutePath();
+    saveResults(table, *manifest, QDir(dataRoot).filePath(SavedResults::fileName(manifest->config.preset)), startDate,
+                startLoad.section(QLatin1Char(' '), 0, 0) + QStringLiteral(" → ") + endLoad.section(QLatin1Char(' '), 0, 0));
+    drawChartsInto(dataRoot, chartsFolder(args, dataRoot));
     return 0;
 }
 
@@ -155,8 +202,16 @@ int main(int argc, char **argv)
         {"only", "Comma-separated areas: startup, tree, expand, switch, document, pictures, spelling, pages, history, search, file.", "names"},
         {"rounds", "Rounds of every row, interleaved (a verdict needs at least 5).", "number", "5"},
         {"program", "The foliokeeper executable the start-up rows start.", "file"},
+        {"bare", "The bare Qt main window the start-up is compared with (default: foliok-bare beside the runner).", "file"},
+        {"charts", "Instead of the rows: draw the charts from the results kept in the data root, run nothing."},
+        {"charts-dir", "Folder the charts are written to (default: charts beside the data root).", "folder"},
         {"explore-open", "Instead of the rows: ways to show a 1 MB page, on a plain text edit."},
     });
     args.process(app);
+    if (args.isSet("charts")) {
+        const QString dataRoot = QDir(args.value("data-root")).absolutePath();
+        drawChartsInto(dataRoot, chartsFolder(args, dataRoot));
+        return 0;
+    }
     return runBenchmarks(args);
 }

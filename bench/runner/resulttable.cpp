@@ -12,8 +12,15 @@ constexpr int RunsPerRoundForP99Goal = 100;
 QString figure(double value, Unit unit)
 {
     const int decimals = value < 10 ? 2 : value < 100 ? 1 : 0;
-    return QString::number(value, 'f', decimals) + (unit == Unit::Milliseconds ? QStringLiteral(" ms")
-                                                                                : QStringLiteral(" MB"));
+    switch (unit) {
+    case Unit::Milliseconds:
+        return QString::number(value, 'f', decimals) + QStringLiteral(" ms");
+    case Unit::Megabytes:
+        return QString::number(value, 'f', decimals) + QStringLiteral(" MB");
+    case Unit::Ratio:
+        return QString::number(value, 'f', 2) + QStringLiteral("×");
+    }
+    return QString::number(value);
 }
 
 QString verdictText(const QList<GoalCheck> &checks)

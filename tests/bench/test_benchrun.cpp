@@ -174,6 +174,16 @@ private Q_SLOTS:
         QVERIFY(!printed.contains(QStringLiteral("MISMATCH")));
     }
 
+    // The yardstick of the start-up row answers on the same pipe and ends
+    // on SIGTERM with code 0, as the runner requires of the program.
+    void bareWindowReportsAndEndsCleanly()
+    {
+        const ProgramStart start = startProgram(QStringLiteral(FOLIO_BARE_PATH), 300);
+        QVERIFY2(start.error.isEmpty(), qPrintable(start.error));
+        QVERIFY(start.readyMs > 0);
+        QVERIFY(start.peakKilobytes > 0);
+    }
+
     void missingDataGivesAFailedRowNotAFigure()
     {
         Manifest broken = m_manifest;

@@ -1,11 +1,15 @@
 // The runner's figures: statistics of the samples, rows measured in rounds,
 // goals (fixed and relative to a baseline measured in the same run) judged
-// on the rounds, and the printed table.
+// on the rounds, the printed table, the kept results and their charts.
 
+#include "runner/benchcharts.h"
+#include "runner/resultstore.h"
 #include "runner/resulttable.h"
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 using namespace folio::bench;
 
@@ -153,6 +157,87 @@ private Q_SLOTS:
         QCOMPARE(verdictOf(table, "relative"), GoalCheck::Verdict::NoLimit);
     }
 
+    // Each round's program median over the same round's bare median, judged
+    // like any row on those per-round ratios.
+    void ratioOfEachRoundJudged()
+    {
+        ResultTable table;
+        const QList<Goal> goal{Goal::below(1.5, "≤ 1.5×")};
+        auto addRatios = [&](const QString &id, const QList<double> &programMedians) {
+            for (double median : programMedians)
+                table.add(BenchRow::ratioOfRound(id, id, "", {median + 5, median, median - 5}, {40, 50, 60}, goal));
+        };
+        addRatios("met", {60, 65, 70, 75, 70});
+        addRatios("missed", {80, 90, 100, 120, 80});
+        addRatios("unclear", {60, 60, 60, 60, 80});
+        QCOMPARE(table.row("met")->rounds, QList<QList<double>>({{1.2}, {1.3}, {1.4}, {1.5}, {1.4}}));
+        QCOMPARE(verdictOf(table, "met"), GoalCheck::Verdict::Met);
+        QCOMPARE(verdictOf(table, "missed"), GoalCheck::Verdict::Missed);
+        QCOMPARE(verdictOf(table, "unclear"), GoalCheck::Verdict::Unclear);
+        QVERIFY(lineOf(table.render(), "met").contains("1.40×"));
+        QCOMPARE(BenchRow::ratioOfRound("r", "r", "", {50}, {}).status, BenchRow::Status::Failed);
+        QCOMPARE(BenchRow::ratioOfRound("r", "r", "", {50}, {0}).status, BenchRow::Status::Failed);
+    }
+
+    // A later run of some rows replaces those and keeps the rest; the
+    // chart draws a line per row with its points in the order of the size
+    // of the base, and names what a base lacks.
+    void keptResultsAndTheirChart()
+    {
+        QTemporaryDir dir;
+        ResultTable first;
+        addRounds(first, "startup", {50, 60, 70});
+        addRounds(first, "tree-load", {5});
+        first.add(BenchRow::measured("bare-memory", "memory", "", {30}, {}, Unit::Megabytes));
+        first.add(BenchRow::failed("folder-switch", "switch", "no folder"));
+        SavedResults large{"large", 1, 10000, 30000, savedRowsOf(first, "2026-12-07T19:00:00Z", "1.0 → 1.1")};
+        QCOMPARE(large.rows.size(), 3);   // the failed row is not kept
+        QCOMPARE(large.row("startup")->max, 70.0);
+        QCOMPARE(large.row("bare-memory")->unit, QStringLiteral("MB"));
+        const QString path = dir.filePath(SavedResults::fileName("large"));
+        QVERIFY(large.write(path));
+        ResultTable later;
+        addRounds(later, "startup", {80});
+        SavedResults kept = *SavedResults::read(path);
+        kept.merge({"large", 1, 10000, 30000, savedRowsOf(later, "2026-12-07T20:00:00Z", "2.0 → 2.0")});
+        QCOMPARE(kept.row("startup")->median, 80.0);
+        QCOMPARE(kept.row("tree-load")->median, 5.0);
+        QVERIFY(kept.write(path));
+
+        SavedResults small{"small", 1, 100, 1000,
+                           {{"startup", "s", "ms", 40, 35, 45, "2026-12-07T18:00:00Z", "0.5 → 0.5"},
+                            {"search-one", "q", "ms", 3, 2, 4, "2026-12-07T18:00:00Z", "0.5 → 0.5"}}};
+        QVERIFY(small.write(dir.filePath(SavedResults::fileName("small"))));
+        const QStringList said = drawCharts(dir.path(), dir.filePath("charts"));
+        QVERIFY(said.first().startsWith("wrote"));
+        QVERIFY(said.last().contains("peers.svg not drawn"));
+        QFile file(dir.filePath("charts/scaling.svg"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(file.readAll());
+        QList<QList<double>> lines;
+        QStringList texts;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == QLatin1String("polyline")) {
+                QList<double> xs;
+                for (const QString &point : xml.attributes().value("points").toString().split(' '))
+                    xs.append(point.section(',', 0, 0).toDouble());
+                lines.append(xs);
+            } else if (xml.isStartElement() && xml.name() == QLatin1String("text")) {
+                texts.append(xml.readElementText().simplified());
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        // start-up (both bases), tree load (large only), search (small only).
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.first().size(), 2);
+        QVERIFY(lines.first().at(0) < lines.first().at(1));   // small before large
+        const QString all = texts.join(' ');   // notes may be wrapped
+        for (const char *expected : {"start-up, exec to painted window", "tree load", "search, one keyword",
+                                     "documents in the base (log scale)", "tree load (small)",
+                                     "Not measured on any base: start-up of a bare Qt main window"})
+            QVERIFY2(all.contains(QString::fromUtf8(expected)), expected);
+    }
 };
 
 QTEST_MAIN(TestBenchTable)

@@ -9,7 +9,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QToolButton>
 #include <QWidget>
 
@@ -55,10 +54,19 @@ const QHash<QString, QString> &namesByDesignName()
     return names;
 }
 
-QString withoutAccessKey(QString text)
+// Every '&' not followed by another is an access-key mark ("&&" shows one).
+// A plain loop: this runs for every control of every window that is shown,
+// and a regular expression made each time cost milliseconds at start-up.
+QString withoutAccessKey(const QString &text)
 {
-    text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
-    return text.trimmed();
+    QString shown;
+    shown.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('&') && (i + 1 == text.size() || text.at(i + 1) != QLatin1Char('&')))
+            continue;
+        shown.append(text.at(i));
+    }
+    return shown.trimmed();
 }
 
 // The words a control shows or is known by, in the order a reader would

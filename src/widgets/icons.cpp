@@ -7,6 +7,8 @@
 #include <QIconEngine>
 #include <QPainter>
 #include <QStyle>
+#include <functional>
+#include <optional>
 
 namespace folio {
 
@@ -63,6 +65,51 @@ private:
     bool m_bold;
     bool m_italic;
     bool m_underline;
+};
+
+// A picture of the desktop's icon theme or of the style, looked up when it is
+// first drawn: looking one up reads its picture files, and most commands are
+// never drawn before the user opens a menu (the formatting bar is hidden
+// until a document is revised). Half the toolbar pictures cost several
+// milliseconds of start-up when they were read at once.
+class DeferredIconEngine : public QIconEngine
+{
+public:
+    DeferredIconEngine(std::function<QIcon()> lookUp) : m_lookUp(std::move(lookUp)) {}
+
+    void paint(QPainter *p, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(p, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().availableSizes(mode, state);
+    }
+    QString iconName() override { return icon().name(); }
+    bool isNull() override { return icon().isNull(); }
+    QString key() const override { return QStringLiteral("FolioDeferredIcon"); }
+    QIconEngine *clone() const override { return new DeferredIconEngine(*this); }
+
+private:
+    const QIcon &icon()
+    {
+        if (!m_icon) {
+            m_icon = m_lookUp();
+            m_lookUp = {};
+        }
+        return *m_icon;
+    }
+
+    std::function<QIcon()> m_lookUp;
+    std::optional<QIcon> m_icon;
 };
 
 QIcon letterIcon(const QString &glyph, const QColor &color, bool bold = true, bool italic = false,
@@ -125,10 +172,12 @@ QIcon commandIcon(const QString &key)
     static QHash<QString, QIcon> made;
     if (const auto found = made.constFind(key); found != made.cend())
         return *found;
-    const QIcon fallback = standard.contains(key) ? QApplication::style()->standardIcon(standard.value(key))
-                                                  : painted.value(key);
-    const QString themeName = themed.value(key);
-    const QIcon icon = themeName.isEmpty() ? fallback : QIcon::fromTheme(themeName, fallback);
+    const QIcon icon(new DeferredIconEngine([key] {
+        const QIcon fallback = standard.contains(key) ? QApplication::style()->standardIcon(standard.value(key))
+                                                      : painted.value(key);
+        const QString themeName = themed.value(key);
+        return themeName.isEmpty() ? fallback : QIcon::fromTheme(themeName, fallback);
+    }));
     made.insert(key, icon);
     return icon;
 }

@@ -2,6 +2,7 @@
 
 #include "storage/database.h"
 #include "storage/databasecheck.h"
+#include "storage/databasecopy.h"
 #include "storage/sqlitefile.h"
 #include "storage/storageerror.h"
 
@@ -138,10 +139,17 @@ QString backupDatabase(const QString &programDir, BackupPosition position, const
     const QString partial = dir.filePath(QStringLiteral("~%1.partial").arg(backupPrefix(position)));
     requireFile(live, operation);
     removeLeftover(partial, operation);
-    vacuumInto(live, partial, operation, progress);
-    installFile(partial, target, operation, checkAs(operation));
-    if (progress)
-        progress(100);
+    {
+        // A read transaction holds the shared lock while the bytes are
+        // copied, so no change is written to the file meanwhile; taking it
+        // plays back a journal left by an interrupted change first, as any
+        // reader would.
+        SqliteFile db(live, SqliteFile::Access::ReadWrite, operation);
+        sqlite3_busy_timeout(db.handle(), 2000);
+        db.exec(QStringLiteral("BEGIN"));
+        db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_schema"));
+        installCheckedCopy(live, partial, target, operation, progress);
+    }
 
     // Only now that the new backup is safely in place does the previous one go.
     QStringList notRemoved;
@@ -166,10 +174,7 @@ void restoreDatabase(const QString &programDir, BackupPosition position, const P
     if (backup.isEmpty())
         throw StorageError(operation, QStringLiteral("position %1 holds no backup").arg(backupPositionKey(position)));
     refuseUnfinishedChange(live, operation);
-    // The copy is checked, not the backup itself: that reads the file once
-    // less and also catches a copy that went wrong. A damaged backup is
-    // refused before it reaches KB97.MDB either way.
-    copyFileAtomically(backup, live, operation, checkAs(operation), progress);
+    installCheckedCopy(backup, temporaryNameFor(live), live, operation, progress);
 }
 
 } // namespace folio

@@ -459,7 +459,7 @@ private Q_SLOTS:
             db.runScript(QStringLiteral("PRAGMA cache_size = 10; BEGIN; UPDATE DirTable SET DirName = 'after';"
                                         "UPDATE DocTable SET Text = lower(Text);"));
             QVERIFY(QFile::exists(live + "-journal"));
-            for (const QString &name : {"KB97.MDB", "KB97.MDB-journal"})
+            for (const char *name : {"KB97.MDB", "KB97.MDB-journal"})
                 QVERIFY(QFile::copy(folder.file(name), crashed + "/" + name));
         }
         const QString backup = backupDatabase(crashed, BackupPosition::A, FirstMoment);

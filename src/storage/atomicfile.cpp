@@ -161,7 +161,8 @@ constexpr qint64 CopyChunk = qint64(64) << 20;   // per call, so that progress m
 constexpr qint64 BufferSize = qint64(8) << 20;   // for the plain read and write
 
 // Copies up to `length` bytes at `offset` with copy_file_range, which keeps
-// the bytes in the kernel (about twice as fast as reading and writing them).
+// the bytes in the kernel: no trip through the process, and several times
+// faster than reading and writing them when the processors are busy.
 // Returns the bytes copied, -1 with errno on failure.
 qint64 copyInKernel(int in, int out, qint64 offset, qint64 length)
 {
@@ -221,8 +222,10 @@ void copyFileContents(const QString &source, const QString &copy, const QString 
             kernelCopy = false;
             continue;
         }
-        if (n < 0)
-            failure = QStringLiteral("cannot copy %1 to %2: %3").arg(source, copy, errnoText(errno));
+        if (n < 0) {
+            const int error = errno;
+            failure = QStringLiteral("cannot copy %1 to %2: %3").arg(source, copy, errnoText(error));
+        }
         if (n <= 0)
             break;
         // Starts writing the chunk to the disk now, so that the flush at

@@ -155,46 +155,106 @@ void writeFileAtomically(const QString &target, const QByteArray &bytes, const Q
     installFile(partial, target, operation, {});
 }
 
+namespace {
+
+constexpr qint64 CopyChunk = qint64(64) << 20;   // per call, so that progress moves
+constexpr qint64 BufferSize = qint64(8) << 20;   // for the plain read and write
+
+// Copies up to `length` bytes at `offset` with copy_file_range, which keeps
+// the bytes in the kernel: no trip through the process, and several times
+// faster than reading and writing them when the processors are busy.
+// Returns the bytes copied, -1 with errno on failure.
+qint64 copyInKernel(int in, int out, qint64 offset, qint64 length)
+{
+    loff_t from = offset;
+    loff_t to = offset;
+    return ::copy_file_range(in, &from, out, &to, size_t(length), 0);
+}
+
+// The same through a buffer, for file systems without copy_file_range.
+qint64 copyThroughBuffer(int in, int out, qint64 offset, qint64 length, QByteArray &buffer)
+{
+    if (buffer.isEmpty())
+        buffer.resize(BufferSize);
+    const ssize_t n = ::pread(in, buffer.data(), size_t(qMin<qint64>(length, buffer.size())), offset);
+    for (ssize_t done = 0; done < n;) {
+        const ssize_t w = ::pwrite(out, buffer.constData() + done, size_t(n - done), offset + done);
+        if (w < 0)
+            return -1;
+        done += w;
+    }
+    return n;
+}
+
+// An error of copy_file_range that only means "not here": copy otherwise.
+bool kernelCopyUnavailable(int error)
+{
+    return error == ENOSYS || error == EXDEV || error == EOPNOTSUPP || error == EINVAL;
+}
+
+} // namespace
+
+void copyFileContents(const QString &source, const QString &copy, const QString &operation,
+                      const ProgressFunction &progress)
+{
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        const int error = errno;
+        throw StorageError(operation, QStringLiteral("cannot read %1: %2").arg(source, errnoText(error)));
+    }
+    const int out = ::open(QFile::encodeName(copy).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        throw StorageError(operation, QStringLiteral("cannot write %1: %2").arg(copy, errnoText(error)));
+    }
+    struct stat status{};
+    const qint64 total = ::fstat(in, &status) == 0 ? qint64(status.st_size) : 0;
+    bool kernelCopy = true;
+    QByteArray buffer;
+    qint64 copied = 0;
+    QString failure;
+    while (copied < total) {
+        const qint64 length = qMin(CopyChunk, total - copied);
+        const qint64 n = kernelCopy ? copyInKernel(in, out, copied, length)
+                                    : copyThroughBuffer(in, out, copied, length, buffer);
+        if (n < 0 && kernelCopy && kernelCopyUnavailable(errno)) {
+            kernelCopy = false;
+            continue;
+        }
+        if (n < 0) {
+            const int error = errno;
+            failure = QStringLiteral("cannot copy %1 to %2: %3").arg(source, copy, errnoText(error));
+        }
+        if (n <= 0)
+            break;
+        // Starts writing the chunk to the disk now, so that the flush at
+        // the end has little left to wait for. Only a start: the flush
+        // still decides, and reports any failure.
+        ::sync_file_range(out, copied, n, SYNC_FILE_RANGE_WRITE);
+        copied += n;
+        if (progress)
+            progress(int(copied * 99 / total));
+    }
+    ::close(in);
+    if (::close(out) != 0 && failure.isEmpty())
+        failure = QStringLiteral("cannot write %1: %2").arg(copy, errnoText(errno));
+    if (failure.isEmpty() && copied != QFileInfo(source).size())
+        failure = QStringLiteral("the copy of %1 is incomplete").arg(source);
+    if (!failure.isEmpty()) {
+        QFile::remove(copy);
+        throw StorageError(operation, failure);
+    }
+}
+
 void copyFileAtomically(const QString &source, const QString &target, const QString &operation,
                         const FileCheck &check, const ProgressFunction &progress)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        throw StorageError(operation, QStringLiteral("cannot read %1: %2").arg(source, in.errorString()));
-
     const QString partial = temporaryNameFor(target);
-    QFile out(partial);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw StorageError(operation, QStringLiteral("cannot write %1: %2").arg(partial, out.errorString()));
-
-    auto fail = [&](const QString &why) {
-        out.close();
-        QFile::remove(partial);
-        throw StorageError(operation, why);
-    };
-
-    const qint64 total = in.size();
-    QByteArray buffer(1 << 20, Qt::Uninitialized);
-    qint64 copied = 0;
-    for (;;) {
-        const qint64 n = in.read(buffer.data(), buffer.size());
-        if (n < 0)
-            fail(QStringLiteral("cannot read %1: %2").arg(source, in.errorString()));
-        if (n == 0)
-            break;
-        if (out.write(buffer.constData(), n) != n)
-            fail(QStringLiteral("cannot write %1: %2").arg(partial, out.errorString()));
-        copied += n;
-        if (progress && total > 0)
-            progress(int(copied * 100 / total));
-    }
-    if (!out.flush())
-        fail(QStringLiteral("cannot write %1: %2").arg(partial, out.errorString()));
-    out.close();
-    if (QFileInfo(partial).size() != copied || copied != total)
-        fail(QStringLiteral("the copy of %1 is incomplete").arg(source));
-
+    copyFileContents(source, partial, operation, progress);
     installFile(partial, target, operation, check);
+    if (progress)
+        progress(100);
 }
 
 } // namespace folio

@@ -42,6 +42,14 @@ using ProgressFunction = std::function<void(int percent)>;
 void installFile(const QString &temporary, const QString &target, const QString &operation,
                  const FileCheck &check = {});
 
+// Copies the bytes of `source` into a new file `copy` (replacing one that
+// is there), in the kernel where the file system allows it, in large
+// blocks otherwise. `progress` goes up to 99: the caller says when it is
+// done. Does not flush. On failure `copy` is removed and StorageError
+// (naming `operation`) is thrown.
+void copyFileContents(const QString &source, const QString &copy, const QString &operation,
+                      const ProgressFunction &progress = {});
+
 // Copies `source` to `target` so that `target` is at no moment missing or
 // half-written: the bytes go to a temporary file beside the target and are
 // installed with installFile(). Throws StorageError (naming `operation`) on

@@ -2,13 +2,17 @@
 
 #include "storage/database.h"
 #include "storage/databasecheck.h"
+#include "storage/databasecopy.h"
 #include "storage/sqlitefile.h"
 #include "storage/storageerror.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace folio {
 
@@ -47,25 +51,58 @@ void requireFile(const QString &path, const QString &operation)
         throw StorageError(operation, QStringLiteral("%1 is missing").arg(QFileInfo(path).fileName()));
 }
 
-// Reports how far VACUUM INTO has come by the size of its output, which
-// grows to at most the size of the source.
-struct VacuumWatch
+// Watches the output of VACUUM INTO as it grows (to at most the size of
+// the source): reports progress by its size, and starts writing what is
+// there to the disk, so that the flush afterwards has little left to wait
+// for (the kernel would otherwise hold most of it in memory until then).
+class VacuumWatch
 {
-    QString output;
-    qint64 sourceSize = 1;
-    const ProgressFunction *progress = nullptr;
-    int lastPercent = -1;
+public:
+    VacuumWatch(const QString &output, qint64 sourceSize, const ProgressFunction &progress)
+        : m_output(QFile::encodeName(output)), m_sourceSize(qMax<qint64>(1, sourceSize)), m_progress(progress)
+    {
+    }
+    ~VacuumWatch()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    VacuumWatch(const VacuumWatch &) = delete;
+    VacuumWatch &operator=(const VacuumWatch &) = delete;
 
     static int tick(void *self)
     {
-        auto *watch = static_cast<VacuumWatch *>(self);
-        const int percent = int(qMin<qint64>(99, QFileInfo(watch->output).size() * 100 / watch->sourceSize));
-        if (percent != watch->lastPercent) {
-            watch->lastPercent = percent;
-            (*watch->progress)(percent);
-        }
+        static_cast<VacuumWatch *>(self)->look();
         return 0;
     }
+
+private:
+    static constexpr qint64 WritebackStep = qint64(32) << 20;
+
+    void look()
+    {
+        if (m_fd < 0)
+            m_fd = ::open(m_output.constData(), O_RDONLY | O_CLOEXEC);  // made by the first page written
+        struct stat status{};
+        if (m_fd < 0 || ::fstat(m_fd, &status) != 0)
+            return;
+        if (status.st_size - m_started >= WritebackStep) {
+            ::sync_file_range(m_fd, m_started, status.st_size - m_started, SYNC_FILE_RANGE_WRITE);
+            m_started = status.st_size;
+        }
+        const int percent = int(qMin<qint64>(99, status.st_size * 100 / m_sourceSize));
+        if (m_progress && percent != m_lastPercent) {
+            m_lastPercent = percent;
+            m_progress(percent);
+        }
+    }
+
+    QByteArray m_output;
+    qint64 m_sourceSize;
+    const ProgressFunction &m_progress;
+    int m_fd = -1;
+    qint64 m_started = 0;
+    int m_lastPercent = -1;
 };
 
 // Writes a compacted copy of `source` to `output` (which must not exist).
@@ -76,9 +113,10 @@ void vacuumInto(const QString &source, const QString &output, const QString &ope
     try {
         SqliteFile db(source, SqliteFile::Access::ReadWrite, operation);
         sqlite3_busy_timeout(db.handle(), 2000);
-        VacuumWatch watch{output, qMax<qint64>(1, QFileInfo(source).size()), &progress};
-        if (progress)
-            sqlite3_progress_handler(db.handle(), 20000, &VacuumWatch::tick, &watch);
+        // Mapped reads of the source spare a copy of every page.
+        db.scalar(QStringLiteral("PRAGMA mmap_size = 2000000000"));
+        VacuumWatch watch(output, QFileInfo(source).size(), progress);
+        sqlite3_progress_handler(db.handle(), 20000, &VacuumWatch::tick, &watch);
         db.exec(QStringLiteral("VACUUM INTO ?1"), {output});
     } catch (...) {
         QFile::remove(output);
@@ -138,10 +176,17 @@ QString backupDatabase(const QString &programDir, BackupPosition position, const
     const QString partial = dir.filePath(QStringLiteral("~%1.partial").arg(backupPrefix(position)));
     requireFile(live, operation);
     removeLeftover(partial, operation);
-    vacuumInto(live, partial, operation, progress);
-    installFile(partial, target, operation, checkAs(operation));
-    if (progress)
-        progress(100);
+    {
+        // A read transaction holds the shared lock while the bytes are
+        // copied, so no change is written to the file meanwhile; taking it
+        // plays back a journal left by an interrupted change first, as any
+        // reader would.
+        SqliteFile db(live, SqliteFile::Access::ReadWrite, operation);
+        sqlite3_busy_timeout(db.handle(), 2000);
+        db.exec(QStringLiteral("BEGIN"));
+        db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_schema"));
+        installCheckedCopy(live, partial, target, operation, progress);
+    }
 
     // Only now that the new backup is safely in place does the previous one go.
     QStringList notRemoved;
@@ -166,10 +211,7 @@ void restoreDatabase(const QString &programDir, BackupPosition position, const P
     if (backup.isEmpty())
         throw StorageError(operation, QStringLiteral("position %1 holds no backup").arg(backupPositionKey(position)));
     refuseUnfinishedChange(live, operation);
-    // The copy is checked, not the backup itself: that reads the file once
-    // less and also catches a copy that went wrong. A damaged backup is
-    // refused before it reaches KB97.MDB either way.
-    copyFileAtomically(backup, live, operation, checkAs(operation), progress);
+    installCheckedCopy(backup, temporaryNameFor(live), live, operation, progress);
 }
 
 } // namespace folio

@@ -28,7 +28,7 @@ void compactDatabase(const QString &programDir, const ProgressFunction &progress
 // Replaces KB97.MDB by a copy of blank97.MDB, which stays in place.
 void rebuildDatabase(const QString &programDir);
 
-// Writes a compacted copy of KB97.MDB to `position` as the backup taken at
+// Writes a copy of KB97.MDB, as it stands at one moment, to `position` as the backup taken at
 // `when`, then removes the position's previous file. Returns the new file's path.
 QString backupDatabase(const QString &programDir, BackupPosition position, const QDateTime &when,
                        const ProgressFunction &progress = {});

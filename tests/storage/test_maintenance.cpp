@@ -372,26 +372,99 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(folder.file(QStringLiteral("~BAKC.partial"))));
     }
 
-    // The copy is checked before it takes the place of the previous backup:
-    // one that comes out damaged (the disk wrote garbage) is refused, and
-    // the previous backup stays as it was.
-    void damagedBackupCopyIsRefused()
+    // A copy is checked before it takes the place of the previous backup or
+    // of KB97.MDB: one that comes out damaged (the disk wrote garbage), or
+    // different from its source while still a sound database, is refused,
+    // and the file it was to replace stays as it was.
+    void damagedCopyIsRefused_data()
     {
+        QTest::addColumn<bool>("restore");
+        QTest::addColumn<QByteArray>("damage");
+        QTest::newRow("backup, garbage page") << false << QByteArray();
+        QTest::newRow("backup, changed text") << false << QByteArray("FIRST");
+        QTest::newRow("restore, garbage page") << true << QByteArray();
+        QTest::newRow("restore, changed text") << true << QByteArray("FIRST");
+    }
+
+    void damagedCopyIsRefused()
+    {
+        QFETCH(bool, restore);
+        QFETCH(QByteArray, damage);
         ProgramFolder folder;
         fillDatabase(folder, QStringLiteral("first"));
+        const QString live = folder.file(QStringLiteral("KB97.MDB"));
         const QString first = backupDatabase(folder.path(), BackupPosition::A, FirstMoment);
+        const QByteArray liveBytes = readAll(live);
         const QByteArray firstBytes = readAll(first);
         FlushRecorder recorder;
-        recorder.observe = [](FlushKind kind, const QString &path) {
+        recorder.observe = [&](FlushKind kind, const QString &path) {
             QFile copy(path);
-            if (kind == FlushKind::FileData && path.endsWith(QStringLiteral(".partial")) && copy.open(QIODevice::ReadWrite)
-                && copy.seek(copy.size() / 2))
-                copy.write(QByteArray(8192, '\x5a'));
+            if (kind != FlushKind::FileData || !path.endsWith(QStringLiteral(".partial")) || !copy.open(QIODevice::ReadWrite))
+                return;
+            const qint64 at = damage.isEmpty() ? copy.size() / 2 : readAll(path).indexOf("first");
+            QVERIFY(at > 0 && copy.seek(at));
+            copy.write(damage.isEmpty() ? QByteArray(8192, '\x5a') : damage);
         };
-        QVERIFY_THROWS_EXCEPTION(StorageError, backupDatabase(folder.path(), BackupPosition::A, SecondMoment));
-        QCOMPARE(backupFilesAt(folder.path(), BackupPosition::A), QStringList({QFileInfo(first).fileName()}));
+        if (restore)
+            QVERIFY_THROWS_EXCEPTION(StorageError, restoreDatabase(folder.path(), BackupPosition::A));
+        else
+            QVERIFY_THROWS_EXCEPTION(StorageError, backupDatabase(folder.path(), BackupPosition::A, SecondMoment));
+        QCOMPARE(readAll(live), liveBytes);
         QCOMPARE(readAll(first), firstBytes);
-        QVERIFY(!QFile::exists(folder.file(QStringLiteral("~BAKA.partial"))));
+        QCOMPARE(filesIn(folder), QStringList({QFileInfo(first).fileName(), "KB97.MDB", "blank97.MDB"}));
+    }
+
+    // The source is checked too: a backup of a damaged database, or a
+    // restore from a damaged backup, is refused and replaces nothing.
+    void damagedSourceIsRefused()
+    {
+        ProgramFolder folder;
+        fillDatabase(folder, QStringLiteral("live"));
+        const QString live = folder.file(QStringLiteral("KB97.MDB"));
+        const QString backup = backupDatabase(folder.path(), BackupPosition::A, FirstMoment);
+        const QByteArray liveBytes = readAll(live);
+        QByteArray damaged = liveBytes;
+        writeFile(backup, damaged.replace(damaged.size() / 2, 8192, QByteArray(8192, '\x5a')));
+        try {
+            restoreDatabase(folder.path(), BackupPosition::A);
+            QFAIL("restored from a damaged backup");
+        } catch (const StorageError &e) {
+            QVERIFY2(e.detail().startsWith(QFileInfo(backup).fileName() + " is damaged"), qPrintable(e.detail()));
+        }
+        QCOMPARE(readAll(live), liveBytes);
+
+        writeFile(live, damaged);
+        try {
+            backupDatabase(folder.path(), BackupPosition::B, FirstMoment);
+            QFAIL("backed up a damaged database");
+        } catch (const StorageError &e) {
+            QVERIFY2(e.detail().startsWith("KB97.MDB is damaged"), qPrintable(e.detail()));
+        }
+        QCOMPARE(filesIn(folder), QStringList({QFileInfo(backup).fileName(), "KB97.MDB", "blank97.MDB"}));
+    }
+
+    // A change cut short by a crash left its journal and half its pages in
+    // KB97.MDB: the backup holds the database as it was before that change.
+    void backupPlaysBackAnUnfinishedChange()
+    {
+        ProgramFolder folder;
+        fillDatabase(folder, QStringLiteral("before"), 200);
+        const QString live = folder.file(QStringLiteral("KB97.MDB"));
+        const QString crashed = folder.file(QStringLiteral("crashed"));
+        QVERIFY(QDir().mkdir(crashed));
+        {
+            // A small page cache writes changed pages to the file before the
+            // end of the transaction; copies taken then are what a crash leaves.
+            SqliteFile db(live, SqliteFile::Access::ReadWrite, QStringLiteral("change"));
+            db.runScript(QStringLiteral("PRAGMA cache_size = 10; BEGIN; UPDATE DirTable SET DirName = 'after';"
+                                        "UPDATE DocTable SET Text = lower(Text);"));
+            QVERIFY(QFile::exists(live + "-journal"));
+            for (const char *name : {"KB97.MDB", "KB97.MDB-journal"})
+                QVERIFY(QFile::copy(folder.file(name), crashed + "/" + name));
+        }
+        const QString backup = backupDatabase(crashed, BackupPosition::A, FirstMoment);
+        QCOMPARE(foldersOf(backup), QStringLiteral("before"));
+        QVERIFY(!QFile::exists(crashed + "/KB97.MDB-journal"));
     }
 
     void restorePutsTheBackupInPlaceAndKeepsIt()

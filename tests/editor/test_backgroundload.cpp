@@ -111,7 +111,7 @@ private Q_SLOTS:
             {"documentHtml", [](HtmlEditor &e) { return e.documentHtml(); }},
             {"revise", [](HtmlEditor &e) { e.setBrowseMode(false); return plainText(e); }},
             {"print", [&](HtmlEditor &e) { e.printDocument(); return printer->printed; }},
-            {"Ctrl+A, copy",
+            {"Ctrl+A",
              [](HtmlEditor &e) {
                  QTest::keyClick(e.textEdit(), Qt::Key_A, Qt::ControlModifier);
                  return e.textEdit()->textCursor().selectedText();

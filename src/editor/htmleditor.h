@@ -55,7 +55,7 @@ public:
 
     // A page this long (in characters) opened in browse mode shows its
     // first screen at once and is read whole on a worker thread.
-    static constexpr qsizetype BackgroundLoadChars = 200 * 1024;
+    static constexpr qsizetype BackgroundLoadChars = 64 * 1024;
     static constexpr qsizetype FirstScreenChars = 16 * 1024;
 
     // The whole document as HTML; setting it replaces the document (the

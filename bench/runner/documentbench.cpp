@@ -92,7 +92,10 @@ OpenFigures openThroughEventLoop(MainWindow &window, DocNum num)
         const double now = msSince(clock);
         figures.longestFreeze = std::max(figures.longestFreeze, now - lastFree);
         lastFree = now;
-        if (figures.layoutDone < 0 && layoutComplete(text->document()))
+        // The first screen of a long page is laid out long before the page:
+        // complete means the whole page in the editor and laid out.
+        if (figures.layoutDone < 0 && !window.documentPane().editor()->isLoading()
+            && layoutComplete(text->document()))
             figures.layoutDone = now - started;
     });
     tick.start();

@@ -56,6 +56,8 @@ bool FindTextDialog::findNext()
     const QString text = m_text->text();
     if (text.isEmpty())
         return false;
+    if (m_beforeSearch)
+        m_beforeSearch();
     QTextDocument::FindFlags flags;
     if (m_matchCase->isChecked())
         flags |= QTextDocument::FindCaseSensitively;

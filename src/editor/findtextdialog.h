@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -20,6 +22,9 @@ public:
     FindTextDialog(QTextEdit &target, QWidget *parent = nullptr);
 
     void setSearchText(const QString &text);
+    // Called before each search (the editor puts a page still being read
+    // in place).
+    void setBeforeSearch(std::function<void()> before) { m_beforeSearch = std::move(before); }
 
 public Q_SLOTS:
     // Selects the next match; returns false when there is none.
@@ -29,6 +34,7 @@ private:
     void updateButtons();
 
     QTextEdit &m_target;
+    std::function<void()> m_beforeSearch;
     QLineEdit *m_text;
     QCheckBox *m_matchCase;
     QPushButton *m_findNext;

@@ -180,6 +180,8 @@ bool FormattingController::run(TextCommand command)
 {
     if (!isAvailable(command))
         return false;
+    if (command != TextCommand::Copy && m_beforeWholeText)
+        m_beforeWholeText();
     return heldRun(changesText(command), [this, command] { return runNow(command); });
 }
 
@@ -217,6 +219,8 @@ bool FormattingController::setForeColor(const QColor &color)
 
 void FormattingController::find(const QString &text)
 {
+    if (m_beforeWholeText)
+        m_beforeWholeText();
     heldRun(false, [this, &text] {
         showFindDialog(text);
         return true;
@@ -331,6 +335,7 @@ void FormattingController::showFindDialog(const QString &text)
 {
     if (!m_findDialog)
         m_findDialog = new FindTextDialog(m_edit, m_owner);
+    m_findDialog->setBeforeSearch(m_beforeWholeText);
     if (!text.isEmpty())
         m_findDialog->setSearchText(text);
     m_findDialog->show();

@@ -88,6 +88,9 @@ public:
 
     void setFontChooser(std::shared_ptr<FontChooser> chooser);
     void setColorChooser(std::shared_ptr<ColorChooser> chooser);
+    // Called before a command reads or changes the whole text (all but
+    // Copy, which takes the selection as shown), and before each search.
+    void setBeforeWholeText(std::function<void()> before) { m_beforeWholeText = std::move(before); }
 
     // How the display is reported once a held change (a load, a command)
     // ends: always, or only when the caret, the selection or the caret's
@@ -132,6 +135,7 @@ private:
     QTextEdit &m_edit;
     QWidget *m_owner;
     std::unique_ptr<TextFormatter> m_formatter;
+    std::function<void()> m_beforeWholeText;
     std::array<QAction *, TextCommandCount> m_actions{};
     FindTextDialog *m_findDialog = nullptr;
     std::shared_ptr<FontChooser> m_fontChooser;

@@ -1,9 +1,11 @@
 #include "editor/htmleditor.h"
 
+#include "editor/backgroundparse.h"
 #include "editor/boundedtextedit.h"
 #include "editor/formattingcontroller.h"
 #include "editor/htmlnesting.h"
 #include "editor/safetextdocument.h"
+#include "editor/slicedlayout.h"
 #include "editor/spellhighlighter.h"
 #include "editor/tablebudget.h"
 #include "widgets/colourscheme.h"
@@ -21,6 +23,16 @@ namespace {
 
 // Unformatted text is HTML size 3.
 constexpr qreal DocumentPointSize = 12;
+
+// The first screen of a long page: its start up to the end of the first
+// paragraph after `chars` characters. Only shown, never kept or edited.
+QString firstScreenOf(const QString &html, qsizetype chars)
+{
+    const qsizetype cut = html.indexOf(QLatin1String("</p>"), chars, Qt::CaseInsensitive);
+    if (cut < 0)
+        return html;
+    return html.left(cut + 4);
+}
 
 // Only links to web pages and mail addresses open; file:, javascript: and
 // every other scheme a stored document might carry are ignored.
@@ -42,6 +54,7 @@ HtmlEditor::HtmlEditor(QWidget *parent)
     , m_document(new SafeTextDocument(m_edit))
     , m_urlOpener(Prompts::desktop().urls)
     , m_printer(Prompts::desktop().printer)
+    , m_slicedLayout(new SlicedLayout(this))
 {
     setObjectName(QStringLiteral("DHTMLEdit1"));
     setToolTip(QStringLiteral("Browser/Editor Area"));
@@ -66,6 +79,7 @@ HtmlEditor::HtmlEditor(QWidget *parent)
     // Made once the text edit has its document and font: the caret it
     // starts from is the one the user sees.
     m_formatting = new FormattingController(*m_edit, this);
+    m_formatting->setBeforeWholeText([this] { finishLoading(); });
     connect(m_formatting, &FormattingController::displayChanged, this, &HtmlEditor::displayChanged);
     connect(m_document, &QTextDocument::modificationChanged, this, &HtmlEditor::reportModification);
     connect(static_cast<BoundedTextEdit *>(m_edit), &BoundedTextEdit::pictureRefused, this,
@@ -74,10 +88,16 @@ HtmlEditor::HtmlEditor(QWidget *parent)
     setBrowseMode(true);
 }
 
-HtmlEditor::~HtmlEditor() = default;
+HtmlEditor::~HtmlEditor()
+{
+    cancelLoading();
+    BackgroundParse::waitForAll();
+}
 
 QString HtmlEditor::documentHtml() const
 {
+    // Always the whole page, never the first screen shown while it is read.
+    const_cast<HtmlEditor *>(this)->finishLoading();
     return m_document->restorePictures(m_edit->toHtml());
 }
 
@@ -93,6 +113,18 @@ QString HtmlEditor::boundedHtml(const QString &html)
 
 void HtmlEditor::setDocumentHtml(const QString &html)
 {
+    // A page still being read for the last document never lands in this one.
+    cancelLoading();
+    if (m_browseMode && html.size() >= m_backgroundLoadChars) {
+        const QString firstScreen = firstScreenOf(html, m_firstScreenChars);
+        if (firstScreen.size() < html.size())
+            return loadInBackground(html, firstScreen);
+    }
+    loadNow(html);
+}
+
+void HtmlEditor::loadNow(const QString &html)
+{
     m_formatting->holdDisplay();
     m_loading = true;
     m_document->clearImageCache();
@@ -103,8 +135,63 @@ void HtmlEditor::setDocumentHtml(const QString &html)
     Q_EMIT documentComplete();
 }
 
+// Reading a long page takes the text engine a tenth of a second and more,
+// during which the window would not even paint. Its first screen is shown
+// at once; the whole page is read into a document of the same kind and
+// settings on a worker, and the edit is given that document when it is ready.
+void HtmlEditor::loadInBackground(const QString &html, const QString &firstScreen)
+{
+    m_formatting->holdDisplay();
+    m_loading = true;
+    m_document->clearImageCache();
+    m_edit->setHtml(boundedHtml(m_document->stashPictures(firstScreen)));
+    m_loading = false;
+    reportModification();
+    m_formatting->releaseDisplay(FormattingController::Report::Always);
+    m_pendingLoad = BackgroundParse::start(html, DocumentSettings::of(*m_document), this, [this] { finishLoading(); });
+}
+
+void HtmlEditor::cancelLoading()
+{
+    m_slicedLayout->stop();
+    if (m_pendingLoad)
+        m_pendingLoad->cancel();
+    m_pendingLoad.reset();
+}
+
+void HtmlEditor::finishLoading()
+{
+    if (m_pendingLoad)
+        takeParsedDocument();
+}
+
+void HtmlEditor::takeParsedDocument()
+{
+    std::unique_ptr<SafeTextDocument> parsed = m_pendingLoad->take();
+    m_pendingLoad.reset();
+    m_formatting->holdDisplay();
+    m_loading = true;
+    SafeTextDocument *shown = m_document;
+    disconnect(shown, nullptr, this, nullptr);
+    m_document = parsed.release();
+    m_document->setParent(m_edit);
+    m_edit->setDocument(m_document);
+    connect(m_document, &QTextDocument::modificationChanged, this, &HtmlEditor::reportModification);
+    // The spelling marks leave the first screen's document while it is still there.
+    if (m_spelling)
+        m_spelling->setActive(!m_browseMode);
+    shown->deleteLater();
+    m_slicedLayout->start(m_document);
+    m_loading = false;
+    reportModification();
+    m_formatting->releaseDisplay(FormattingController::Report::Always);
+    Q_EMIT documentComplete();
+}
+
 void HtmlEditor::setBrowseMode(bool browse)
 {
+    if (!browse)
+        finishLoading();
     m_browseMode = browse;
     m_edit->setReadOnly(browse);
     m_edit->setTextInteractionFlags(browse ? Qt::TextBrowserInteraction : Qt::TextEditorInteraction);
@@ -127,6 +214,7 @@ bool HtmlEditor::insertPictureFile(const QString &path)
 
 void HtmlEditor::markModified()
 {
+    finishLoading();
     m_document->setModified(true);
 }
 
@@ -139,6 +227,7 @@ PrintOutcome HtmlEditor::printDocument()
 {
     if (!m_printer)
         return PrintOutcome::Cancelled;
+    finishLoading();
     const PrintOutcome outcome = m_printer->print(*m_document, this);
     if (outcome == PrintOutcome::Failed)
         Q_EMIT printFailed();
@@ -191,6 +280,9 @@ bool HtmlEditor::handleKeyPress(QKeyEvent *event)
         m_formatting->run(TextCommand::Find);
         return true;
     }
+    // Select All selects the whole page, not its first screen.
+    if (event->matches(QKeySequence::SelectAll))
+        finishLoading();
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (m_browseMode && enter) {
         // A link reached with Tab is selected; Enter follows it.

@@ -18,8 +18,10 @@ class QTextEdit;
 
 namespace folio {
 
+class BackgroundParse;
 class FontChooser;
 class FormattingController;
+class SlicedLayout;
 class SafeTextDocument;
 class SaveFilePrompt;
 class SpellChecker;
@@ -51,11 +53,29 @@ public:
     explicit HtmlEditor(QWidget *parent = nullptr);
     ~HtmlEditor() override;
 
+    // A page this long (in characters) opened in browse mode shows its
+    // first screen at once and is read whole on a worker thread.
+    static constexpr qsizetype BackgroundLoadChars = 64 * 1024;
+    static constexpr qsizetype FirstScreenChars = 16 * 1024;
+
     // The whole document as HTML; setting it replaces the document (the
     // empty text gives an empty one), clears undo and the modified flag, and
-    // emits documentComplete().
+    // emits documentComplete() once the whole document is in the editor.
+    // A long page in browse mode shows its first screen until then; anything
+    // that reads or changes the text waits for the rest (finishLoading()).
     QString documentHtml() const;
     void setDocumentHtml(const QString &html);
+    // Whether only the first screen of the page is shown yet.
+    bool isLoading() const { return m_pendingLoad != nullptr; }
+    // Puts the whole page in place now, waiting for the worker if need be.
+    void finishLoading();
+    // For tests: the length from which a page is read in the background,
+    // and that of its first screen.
+    void setBackgroundLoad(qsizetype fromChars, qsizetype firstScreenChars)
+    {
+        m_backgroundLoadChars = fromChars;
+        m_firstScreenChars = firstScreenChars;
+    }
 
     // Browse mode: the document can be read, selected and copied, and its
     // links followed, but not changed.
@@ -135,6 +155,10 @@ private:
     void reportModification();
     void addSpellingEntries(QMenu *menu, int position);
     void replaceWord(int start, int length, const QString &replacement);
+    void loadNow(const QString &html);
+    void loadInBackground(const QString &html, const QString &firstScreen);
+    void cancelLoading();
+    void takeParsedDocument();
 
     QTextEdit *m_edit;
     SafeTextDocument *m_document;
@@ -145,6 +169,10 @@ private:
     QPointer<QAction> m_fontAction;
     bool m_browseMode = true;
     bool m_loading = false;
+    std::shared_ptr<BackgroundParse> m_pendingLoad;
+    SlicedLayout *m_slicedLayout;
+    qsizetype m_backgroundLoadChars = BackgroundLoadChars;
+    qsizetype m_firstScreenChars = FirstScreenChars;
     bool m_reportedModified = false;
     QString m_pressedAnchor;
 };

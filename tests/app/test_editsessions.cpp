@@ -470,7 +470,7 @@ std::unique_ptr<ProgramFolder> seededFolder()
                        "(1, 'Alpha', 'R', 0), (2, 'Beta', 'R', 0), (3, 'Gamma', 'R', 0)"};
     for (int n = 1; n <= 8; ++n)
         sql << QString("INSERT INTO DocTable (DocNum, DirNum, DocName, Text, ChgDate) VALUES "
-                       "(%1, %2, 'Note k%1t', '<p>Some k%1b text</p>', '01-02-2024 10:00:00')")
+                       "(%1, %2, 'Note k%1t', '<p>Some text</p><p>and k%1b more</p>', '01-02-2024 10:00:00')")
                    .arg(n).arg(n <= 3 ? 1 : n <= 5 ? 2 : 3);
     folder->execAll(sql);
     return folder;
@@ -483,6 +483,9 @@ QString runSeed(quint32 seed, int steps)
     const std::unique_ptr<MainWindow> window = openWindow(*folder, true, scriptedPrompts(script));
     if (!window)
         return QString("seed %1: the window did not open").arg(seed);
+    // Every page is opened the way a long one is: its first paragraph shown
+    // at once (the row's word is in the second), the whole read on a worker.
+    window->documentPane().editor()->setBackgroundLoad(16, 8);
     // The search index of the seeded rows is built in the background; the
     // run begins once it is, so that the find key behaves alike every time.
     qint64 pending = -1;

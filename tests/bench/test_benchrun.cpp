@@ -303,9 +303,9 @@ private Q_SLOTS:
             QCOMPARE(statusOf(table, id), BenchRow::Status::Measured);
             QCOMPARE(table.row(id)->allSamples().size(), 1);
         }
-        QCOMPARE(table.limitOf(table.row("compaction")->goals.at(0)), std::optional<double>(copyMedian));
-        QCOMPARE(table.limitOf(table.row("backup")->goals.at(0)), std::optional<double>(copyMedian));
-        QCOMPARE(table.limitOf(table.row("restore")->goals.at(0)), std::optional<double>(2 * copyMedian));
+        QCOMPARE(table.limitOf(table.row("compaction")->goals.at(0)), std::optional<double>(2 * copyMedian));
+        QCOMPARE(table.limitOf(table.row("backup")->goals.at(0)), std::optional<double>(1.2 * copyMedian));
+        QCOMPARE(table.limitOf(table.row("restore")->goals.at(0)), std::optional<double>(1.2 * copyMedian));
         // The operations ran on the work folder: one backup at A, no temporary file left.
         QCOMPARE(QDir(workDir()).entryList({"BAKA*.MDB"}, QDir::Files).size(), 1);
         QCOMPARE(QDir(workDir()).entryList({"~*"}, QDir::Files | QDir::Hidden), QStringList());

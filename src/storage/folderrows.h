@@ -21,6 +21,8 @@ public:
     // the generic query layer's per-value work would be most of the load.
     static FolderRows read(Database &db);
 
+    // Room for `count` rows, so reading them allocates each array once.
+    void reserve(size_t count);
     // Numbers must arrive in ascending order.
     void append(DirNum num, DirNum parent, FolderKind kind, std::string_view utf8Name);
     // The new name is appended to the block; the old bytes stay unused.
